@@ -1,0 +1,75 @@
+#include "query_encoding.h"
+
+namespace tnews
+{
+namespace
+{
+
+bool IsUnreserved(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           c == '-' || c == '.' || c == '_' || c == '~';
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::string EncodeQueryValue(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size() * 3);
+    for (char ch : text)
+    {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (IsUnreserved(byte))
+        {
+            encoded += ch;
+            continue;
+        }
+        encoded += '%';
+        encoded += kHex[byte >> 4];
+        encoded += kHex[byte & 0x0F];
+    }
+    return encoded;
+}
+
+std::optional<std::string> DecodeQueryValue(std::string_view value)
+{
+    std::string decoded;
+    decoded.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i)
+    {
+        if (value[i] == '+')
+        {
+            decoded += ' ';
+            continue;
+        }
+        if (value[i] != '%')
+        {
+            decoded += value[i];
+            continue;
+        }
+        if (i + 2 >= value.size())
+            return std::nullopt;
+        const int high = HexValue(value[i + 1]);
+        const int low = HexValue(value[i + 2]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return decoded;
+}
+
+} // namespace tnews

@@ -1,0 +1,56 @@
+# Shared by the scripts in scripts/: package installation and messages. Source it; don't run it.
+
+tnews_die()
+{
+    echo "error: $*" >&2
+    exit 1
+}
+
+# The Debian packages of the whole stack: compiler and build tools, wxWidgets with its web view,
+# GoogleTest, the server's HTTP and SQLite libraries, and a virtual display with a window manager
+# for the GUI tests.
+TNEWS_PACKAGES=(
+    g++ cmake make pkg-config
+    libwxgtk3.2-dev libwxgtk-webview3.2-dev
+    libgtest-dev
+    libcpp-httplib-dev libsqlite3-dev
+    xvfb xauth x11-utils openbox imagemagick
+    fonts-dejavu-core
+)
+
+# Installs those of the given Debian packages that are missing, with sudo when not root. Fails
+# with a message that names the packages when it can't.
+tnews_require_packages()
+{
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}\n' "$pkg" 2>/dev/null | grep -q '^install ok installed$' ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    command -v apt-get >/dev/null ||
+        tnews_die "these Debian packages are missing and there is no apt-get: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null ||
+            tnews_die "not root and no sudo; as root run: apt-get install ${missing[*]}"
+        sudo=(sudo)
+    fi
+    echo "Installing missing packages: ${missing[*]}" >&2
+    "${sudo[@]}" apt-get update -qq ||
+        tnews_die "apt-get update failed; can't install: ${missing[*]}"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" ||
+        tnews_die "apt-get install failed for: ${missing[*]}"
+}
+
+# Configures and builds the project in the given folder with every core.
+tnews_build()
+{
+    local dir=$1
+    shift
+    cmake -S "$TNEWS_ROOT" -B "$dir" "$@" >/dev/null || tnews_die "cmake configure failed in $dir"
+    cmake --build "$dir" -j "$(nproc)" || tnews_die "build failed in $dir"
+}
+
+TNEWS_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)

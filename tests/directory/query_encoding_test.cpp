@@ -1,0 +1,52 @@
+#include "directory/query_encoding.h"
+
+#include <gtest/gtest.h>
+
+namespace tnews
+{
+namespace
+{
+
+TEST(QueryEncodingTest, EncodesEverythingButUnreservedBytes)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"hockey", "hockey"},
+        {"AZaz09-._~", "AZaz09-._~"},
+        {"fish&chips", "fish%26chips"},
+        {"C#", "C%23"},
+        {"a+b", "a%2Bb"},
+        {"100%", "100%25"},
+        {"a=b", "a%3Db"},
+        {"  New York  ", "%20%20New%20York%20%20"},
+        {"S\xC3\xA9n\xC3\xA9gal", "S%C3%A9n%C3%A9gal"},
+        {std::string("a\0b", 3), "a%00b"},
+        {"\xFF\x80", "%FF%80"},
+        {"<script>'\"", "%3Cscript%3E%27%22"},
+    };
+    for (const auto& [text, encoded] : cases)
+    {
+        EXPECT_EQ(EncodeQueryValue(text), encoded) << text;
+        EXPECT_EQ(DecodeQueryValue(encoded), text) << encoded;
+    }
+}
+
+TEST(QueryEncodingTest, EveryByteSurvivesTheRoundTrip)
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    const std::string encoded = EncodeQueryValue(all);
+    EXPECT_EQ(encoded.find_first_of("&#+=? "), std::string::npos);
+    EXPECT_EQ(DecodeQueryValue(encoded), all);
+}
+
+TEST(QueryEncodingTest, DecodingRefusesBrokenEscapes)
+{
+    EXPECT_EQ(DecodeQueryValue("a+b%2b"), "a b+");
+    for (const char* broken : {"%", "%4", "a%zz", "%G0", "abc%2"})
+        EXPECT_FALSE(DecodeQueryValue(broken)) << broken;
+}
+
+} // namespace
+} // namespace tnews
