@@ -11,7 +11,7 @@ tnews_die()
 # for the GUI tests.
 TNEWS_PACKAGES=(
     g++ cmake make pkg-config
-    libwxgtk3.2-dev libwxgtk-webview3.2-dev
+    libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev libwebkit2gtk-4.0-dev
     libgtest-dev
     libcpp-httplib-dev libsqlite3-dev
     xvfb xauth x11-utils openbox imagemagick

@@ -1,0 +1,24 @@
+// Window geometry is designed in twips (1440 to the inch) and shown at 15 twips to the
+// device-independent pixel, so the window keeps its proportions on high-density screens.
+#pragma once
+
+#include <cmath>
+
+namespace tnews
+{
+
+inline constexpr double kTwipsPerDip = 15.0;
+
+/// Twips to device-independent pixels, rounded to the nearest pixel.
+inline int TwipsToDip(double twips)
+{
+    return static_cast<int>(std::lround(twips / kTwipsPerDip));
+}
+
+/// Device-independent pixels to twips.
+inline double DipToTwips(int dip)
+{
+    return dip * kTwipsPerDip;
+}
+
+} // namespace tnews

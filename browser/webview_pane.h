@@ -1,0 +1,57 @@
+// The browser pane on the platform's own web engine (wxWebView).
+#pragma once
+
+#include "browser_pane.h"
+
+#include <functional>
+#include <string>
+
+class wxWebView;
+class wxWebViewEvent;
+class wxWindow;
+
+namespace tnews
+{
+
+/// A rectangle in twips, measured from the top left corner of the window's client area.
+struct TwipsRect
+{
+    float left;
+    float top;
+    float width;
+    float height;
+};
+
+/// Opens a URL in the system's default browser.
+using DefaultBrowserLauncher = std::function<void(const std::string& url)>;
+
+/// The system's own launcher: the user's default browser, started without waiting for it.
+DefaultBrowserLauncher SystemDefaultBrowser();
+
+class WebViewPane : public BrowserPane
+{
+public:
+    /// Creates the engine's view as a child of `parent` at `bounds`, named "WebBrowser1". It
+    /// shows local files and pages of `trustedHost`; any other page a link, a script or a new
+    /// window asks for goes to `openElsewhere`.
+    WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string trustedHost,
+                DefaultBrowserLauncher openElsewhere);
+
+    void Navigate2(const std::string& path) override;
+    void Navigate(const std::string& urlOrPath) override;
+    void Navigate(const std::string& url, std::optional<long> flags,
+                  const std::string& targetFrame) override;
+    void Top(float twips) override;
+
+    wxWebView* View() const { return m_view; }
+
+private:
+    void OnNavigating(wxWebViewEvent& event);
+    void OnNewWindow(wxWebViewEvent& event);
+
+    wxWebView* m_view;
+    const std::string m_trustedHost;
+    DefaultBrowserLauncher m_openElsewhere;
+};
+
+} // namespace tnews
