@@ -1,0 +1,278 @@
+#include "site.h"
+
+#include "basic_auth.h"
+#include "directory/server_urls.h"
+#include "info_pages.h"
+#include "keywords.h"
+#include "listing_pages.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <optional>
+
+namespace tnews::server
+{
+namespace
+{
+
+constexpr std::string_view kDirectoryPrefix = "/software/news/";
+constexpr std::string_view kUpdatePath = "/updates/tnewss.php";
+constexpr std::string_view kDirectoryRealm = "Tavi's Newspapers directory";
+constexpr std::string_view kUpdateRealm = "Tavi's Newspapers updates";
+constexpr std::string_view kKeywordKey = "skwords";
+
+Response HtmlResponse(int status, std::string body)
+{
+    Response response;
+    response.status = status;
+    // The pages load nothing, run nothing and only style themselves; say so to the browser.
+    response.headers = {
+        {"Content-Type", "text/html; charset=utf-8"},
+        {"Content-Security-Policy",
+         "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'"},
+        {"X-Content-Type-Options", "nosniff"},
+    };
+    response.body = std::move(body);
+    return response;
+}
+
+std::string_view StatusTitle(int status)
+{
+    switch (status)
+    {
+    case 400:
+        return "Bad request";
+    case 401:
+        return "Authorization required";
+    case 404:
+        return "Not found";
+    case 405:
+        return "Method not allowed";
+    case 413:
+        return "Request too large";
+    case 414:
+        return "Address too long";
+    case 500:
+        return "Server error";
+    default:
+        return status >= 500 ? "Server error" : "Bad request";
+    }
+}
+
+Response Unauthorized(std::string_view realm)
+{
+    Response response = ErrorResponse(
+        401, "This page needs the user name and password that Tavi's Newspapers sends.");
+    response.headers.emplace_back("WWW-Authenticate", "Basic realm=\"" + std::string(realm) + "\"");
+    return response;
+}
+
+std::string Quoted(std::string_view text)
+{
+    return "\u201C" + std::string(text) + "\u201D";
+}
+
+// The last value of `key`, or nullptr when the query lacks it.
+const std::string* FindParam(const Request& request, std::string_view key)
+{
+    const std::string* found = nullptr;
+    for (const auto& [name, value] : request.query)
+    {
+        if (name == key)
+            found = &value;
+    }
+    return found;
+}
+
+// A 400 response if one of `keys` is given more than once: the server refuses rather than
+// guess which one the client meant.
+std::optional<Response> RepeatedKeyError(const Request& request,
+                                         std::initializer_list<std::string_view> keys)
+{
+    for (std::string_view key : keys)
+    {
+        const auto count = std::ranges::count(
+            request.query, key, [](const auto& p) -> std::string_view { return p.first; });
+        if (count > 1)
+            return ErrorResponse(400, "The parameter " + Quoted(key) + " is given more than once.");
+    }
+    return std::nullopt;
+}
+
+// Only a plausible host[:port] goes into the link back to the publisher's page; anything else
+// gets a relative link.
+bool IsPlainHost(std::string_view host)
+{
+    return !host.empty() && host.size() <= 255 &&
+           std::ranges::all_of(host,
+                               [](char c)
+                               {
+                                   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                          (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+                                          c == ':' || c == '[' || c == ']';
+                               });
+}
+
+bool NameLess(const Newspaper* a, const Newspaper* b)
+{
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return std::ranges::lexicographical_compare(a->name, b->name, {}, fold, fold);
+}
+
+std::string ListingKey(const RegionInfo& region, std::string_view place)
+{
+    return std::string(region.code) + '\n' + std::string(place);
+}
+
+} // namespace
+
+std::string_view Response::Header(std::string_view name) const
+{
+    for (const auto& [key, value] : headers)
+    {
+        if (key == name)
+            return value;
+    }
+    return {};
+}
+
+Response ErrorResponse(int status, std::string_view message)
+{
+    return HtmlResponse(status, ErrorPage(StatusTitle(status), message));
+}
+
+Site::Site(std::vector<Newspaper> newspapers, Version latest)
+    : m_newspapers(std::move(newspapers)), m_latest(latest), m_store(m_newspapers)
+{
+    // Listing pages never change while the server runs, so each is rendered once here.
+    for (const RegionInfo& region : Regions())
+    {
+        for (std::string_view place : region.places)
+        {
+            std::vector<const Newspaper*> papers;
+            for (const Newspaper& paper : m_newspapers)
+            {
+                if (paper.region == &region && paper.place == place)
+                    papers.push_back(&paper);
+            }
+            std::ranges::stable_sort(papers, NameLess);
+            m_listingPages.emplace(ListingKey(region, place), ListingPage(place, papers));
+        }
+    }
+    m_publisherPage = PublisherPage(m_newspapers, m_latest);
+}
+
+Response Site::Handle(const Request& request) const noexcept
+{
+    try
+    {
+        if (request.method != "GET" && request.method != "HEAD")
+        {
+            Response response = ErrorResponse(405, "The method " + Quoted(request.method) +
+                                                       " is not allowed; use GET or HEAD.");
+            response.headers.emplace_back("Allow", "GET, HEAD");
+            return response;
+        }
+        if (request.path == "/")
+            return HtmlResponse(200, m_publisherPage);
+        if (request.path == kUpdatePath)
+            return HandleUpdate(request);
+        if (request.path.starts_with(kDirectoryPrefix))
+        {
+            const std::string_view script =
+                std::string_view(request.path).substr(kDirectoryPrefix.size());
+            for (const RegionInfo& region : Regions())
+            {
+                if (region.script == script)
+                    return HandleDirectory(region, request);
+            }
+        }
+        return ErrorResponse(404, "There is no page at " + Quoted(request.path) + ".");
+    }
+    catch (...)
+    {
+        // Only running out of memory or a broken SQLite gets here; the client learns nothing.
+        return ErrorResponse(500, "The server could not answer this request.");
+    }
+}
+
+Response Site::HandleDirectory(const RegionInfo& region, const Request& request) const
+{
+    if (!HasBasicCredentials(request.authorization, kUserName, kListingPassword))
+        return Unauthorized(kDirectoryRealm);
+
+    const std::string placeKey(region.placeKey);
+    if (auto error = RepeatedKeyError(request, {"region", placeKey, kKeywordKey}))
+        return *error;
+    const std::string* regionValue = FindParam(request, "region");
+    const std::string* place = FindParam(request, placeKey);
+    const std::string* keywords = FindParam(request, kKeywordKey);
+    const std::string expectedRegion = "region=" + std::string(region.regionValue);
+    if (!regionValue)
+        return ErrorResponse(400, "The parameter " + Quoted(expectedRegion) + " is missing.");
+    if (*regionValue != region.regionValue)
+    {
+        return ErrorResponse(400, "The region " + Quoted(*regionValue) + " is not answered by " +
+                                      std::string(region.script) + "; expected " +
+                                      Quoted(expectedRegion) + ".");
+    }
+    if (place && keywords)
+    {
+        return ErrorResponse(400, "Give either " + Quoted(placeKey) + " or " + Quoted(kKeywordKey) +
+                                      ", not both.");
+    }
+    if (place)
+    {
+        auto page = m_listingPages.find(ListingKey(region, *place));
+        if (page == m_listingPages.end())
+        {
+            return ErrorResponse(404, Quoted(*place) + " is not a " + placeKey + " of the " +
+                                          std::string(RegionAdjective(region)) + " newspapers.");
+        }
+        return HtmlResponse(200, page->second);
+    }
+    if (keywords)
+        return HandleSearch(region, *keywords);
+    return ErrorResponse(400, "The parameter " + Quoted(placeKey) + " or " + Quoted(kKeywordKey) +
+                                  " is missing.");
+}
+
+Response Site::HandleSearch(const RegionInfo& region, std::string_view typed) const
+{
+    if (typed.size() > kMaxKeywordBytes)
+    {
+        return ErrorResponse(400, "The keywords are too long (" + std::to_string(typed.size()) +
+                                      " bytes); at most " + std::to_string(kMaxKeywordBytes) +
+                                      " are searched.");
+    }
+    const std::optional<std::string> match = MatchExpression(typed);
+    if (!match)
+        return HtmlResponse(200, AskForWordPage(region, typed));
+    const SearchResult result = m_store.Search(region, *match, kMaxSearchResults);
+    return HtmlResponse(200, SearchPage(region, typed, m_newspapers, result));
+}
+
+Response Site::HandleUpdate(const Request& request) const
+{
+    if (!HasBasicCredentials(request.authorization, kUserName, kUpdatePassword))
+        return Unauthorized(kUpdateRealm);
+
+    if (auto error = RepeatedKeyError(request, {"version"}))
+        return *error;
+    const std::string* version = FindParam(request, "version");
+    if (!version)
+        return ErrorResponse(400, "The parameter " + Quoted("version=A.B.C") + " is missing.");
+    const std::optional<Version> running = ParseVersion(*version);
+    if (!running)
+    {
+        return ErrorResponse(400, "The version " + Quoted(*version) +
+                                      " is malformed; expected three numbers from 0 to 32767, "
+                                      "as in " +
+                                      FormatVersion(m_latest) + ".");
+    }
+    const std::string publisherUrl =
+        IsPlainHost(request.host) ? PublisherWebsiteUrl(request.host) : std::string("/");
+    return HtmlResponse(200, UpdatePage(*running, m_latest, publisherUrl));
+}
+
+} // namespace tnews::server
