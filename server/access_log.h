@@ -1,0 +1,18 @@
+// Access log lines in the common log format.
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace tnews::server
+{
+
+/// `host - user [time] "request line" status bytes`, with local time as "10/Oct/2026:13:55:36
+/// +0200", "-" for an empty user and for no body bytes. Quotes, backslashes, blanks in the user
+/// and any byte outside printable ASCII are written as \xHH, so a client can't forge a line.
+std::string CommonLogLine(std::string_view host, std::string_view user, std::time_t time,
+                          std::string_view requestLine, int status, std::size_t bytes);
+
+} // namespace tnews::server

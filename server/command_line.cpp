@@ -1,0 +1,123 @@
+#include "command_line.h"
+
+#include <charconv>
+#include <optional>
+
+namespace tnews::server
+{
+namespace
+{
+
+constexpr std::size_t kMaxThreads = 1024;
+
+std::optional<long> ParseNumber(std::string_view text)
+{
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+ServerOptions ParseCommandLine(std::span<const std::string_view> args)
+{
+    ServerOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        std::string_view name = args[i];
+        std::optional<std::string_view> value;
+        if (const std::size_t equals = name.find('='); equals != std::string_view::npos)
+        {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+        }
+        if (name == "--help" || name == "-h")
+        {
+            if (value)
+                throw UsageError("--help takes no value");
+            options.help = true;
+            continue;
+        }
+        if (name != "--port" && name != "--bind" && name != "--data" && name != "--latest" &&
+            name != "--threads")
+        {
+            throw UsageError("unknown option \"" + std::string(args[i]) + "\"");
+        }
+        if (!value)
+        {
+            if (i + 1 == args.size())
+                throw UsageError(std::string(name) + " needs a value");
+            value = args[++i];
+        }
+        if (name == "--port")
+        {
+            const auto port = ParseNumber(*value);
+            if (!port || *port < 0 || *port > 65535)
+                throw UsageError("--port needs a number from 0 to 65535, not \"" +
+                                 std::string(*value) + "\"");
+            options.port = static_cast<int>(*port);
+        }
+        else if (name == "--threads")
+        {
+            const auto threads = ParseNumber(*value);
+            if (!threads || *threads < 1 || *threads > static_cast<long>(kMaxThreads))
+                throw UsageError("--threads needs a number from 1 to 1024, not \"" +
+                                 std::string(*value) + "\"");
+            options.threads = static_cast<std::size_t>(*threads);
+        }
+        else if (name == "--latest")
+        {
+            const auto latest = ParseVersion(*value);
+            if (!latest)
+                throw UsageError("--latest needs a version A.B.C, not \"" + std::string(*value) +
+                                 "\"");
+            options.latest = *latest;
+        }
+        else if (value->empty())
+        {
+            throw UsageError(std::string(name) + " needs a non-empty value");
+        }
+        else if (name == "--bind")
+        {
+            options.bind = *value;
+        }
+        else
+        {
+            options.data = std::filesystem::path(std::string(*value));
+        }
+    }
+    return options;
+}
+
+std::string UsageText()
+{
+    return "Usage: tnews-server [--port N] [--bind ADDRESS] [--data FILE] [--latest A.B.C]\n"
+           "                    [--threads N] [--help]\n"
+           "Serves the newspaper directory of Tavi's Newspapers over HTTP.\n"
+           "\n"
+           "  --port N         port to listen on, 0 for any free one (default 8047)\n"
+           "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
+           "  --data FILE      newspaper catalogue (default: ../share/tnews/newspapers.tsv or\n"
+           "                   newspapers.tsv beside the program, else the source tree's\n"
+           "                   data/newspapers.tsv)\n"
+           "  --latest A.B.C   newest program version, for update queries (default " +
+           FormatVersion(Version{Major, Minor, Revision}) +
+           ")\n"
+           "  --threads N      worker threads, one per open connection (default " +
+           std::to_string(kDefaultThreads) +
+           ")\n"
+           "  --help           show this text\n";
+}
+
+std::vector<std::filesystem::path> DefaultCataloguePaths(const std::filesystem::path& exeDir)
+{
+    return {
+        exeDir / ".." / "share" / "tnews" / "newspapers.tsv",
+        exeDir / "newspapers.tsv",
+        std::filesystem::path(TNEWS_SOURCE_CATALOGUE),
+    };
+}
+
+} // namespace tnews::server

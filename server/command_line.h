@@ -1,0 +1,50 @@
+// Command-line options of tnews-server.
+#pragma once
+
+#include "http_server.h"
+#include "tnews/build_config.h"
+#include "version.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tnews::server
+{
+
+inline constexpr int kDefaultPort = 8047;
+
+struct ServerOptions
+{
+    int port = kDefaultPort; // 0: any free port
+    std::string bind = "127.0.0.1";
+    std::filesystem::path data; // empty: the first of DefaultCataloguePaths that exists
+    Version latest{Major, Minor, Revision};
+    std::size_t threads = kDefaultThreads;
+    bool help = false;
+};
+
+/// A bad option or option value; what() says which.
+class UsageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// The options in `args` (argv without the program name), each as "--name value" or
+/// "--name=value". Throws UsageError for an unknown option, a missing value, a port outside
+/// 0..65535, threads outside 1..1024, or a malformed --latest.
+ServerOptions ParseCommandLine(std::span<const std::string_view> args);
+
+/// The --help text, ending in a newline.
+std::string UsageText();
+
+/// Where the catalogue is looked for without --data, in order: `exeDir`/../share/tnews/,
+/// `exeDir`/, and the source tree's data/ folder as it was when the server was built.
+std::vector<std::filesystem::path> DefaultCataloguePaths(const std::filesystem::path& exeDir);
+
+} // namespace tnews::server

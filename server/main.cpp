@@ -1,0 +1,168 @@
+// tnews-server: loads the newspaper catalogue and serves the directory until SIGINT or SIGTERM.
+#include "catalogue_file.h"
+#include "command_line.h"
+#include "http_server.h"
+#include "site.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <pthread.h>
+#include <thread>
+
+namespace
+{
+
+using namespace tnews::server;
+
+std::filesystem::path ExecutableDir(const char* argv0)
+{
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error)
+        return exe.parent_path();
+    return std::filesystem::absolute(argv0, error).parent_path();
+}
+
+std::optional<std::filesystem::path> FindCatalogue(const std::filesystem::path& exeDir)
+{
+    for (const std::filesystem::path& candidate : DefaultCataloguePaths(exeDir))
+    {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error))
+            return candidate.lexically_normal();
+    }
+    return std::nullopt;
+}
+
+std::size_t PlacesWithoutNewspapers(const std::vector<Newspaper>& newspapers)
+{
+    std::size_t missing = 0;
+    for (const tnews::RegionInfo& region : tnews::Regions())
+    {
+        for (std::string_view place : region.places)
+        {
+            bool found = false;
+            for (const Newspaper& paper : newspapers)
+                found = found || (paper.region == &region && paper.place == place);
+            missing += found ? 0 : 1;
+        }
+    }
+    return missing;
+}
+
+void LogLine(const std::string& line)
+{
+    // One call per line keeps lines from different threads whole.
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+int Run(const ServerOptions& options, const char* argv0)
+{
+    std::filesystem::path data = options.data;
+    if (data.empty())
+    {
+        const auto found = FindCatalogue(ExecutableDir(argv0));
+        if (!found)
+        {
+            std::cerr << "tnews-server: no catalogue found; looked for:\n";
+            for (const auto& candidate : DefaultCataloguePaths(ExecutableDir(argv0)))
+                std::cerr << "  " << candidate.lexically_normal().string() << '\n';
+            std::cerr << "Give one with --data FILE.\n";
+            return 1;
+        }
+        data = *found;
+    }
+
+    std::vector<Newspaper> newspapers;
+    try
+    {
+        newspapers = LoadNewspapers(data);
+    }
+    catch (const CatalogueError& error)
+    {
+        std::cerr << "tnews-server: " << error.what() << '\n';
+        return 1;
+    }
+    const std::size_t count = newspapers.size();
+    const std::size_t missing = PlacesWithoutNewspapers(newspapers);
+
+    std::optional<Site> site;
+    try
+    {
+        site.emplace(std::move(newspapers), options.latest);
+    }
+    catch (const std::exception& error)
+    {
+        std::cerr << "tnews-server: " << error.what() << '\n';
+        return 1;
+    }
+
+    HttpServer server(*site, HttpOptions{options.threads, LogLine});
+    const std::optional<int> port = server.Bind(options.bind, options.port);
+    if (!port)
+    {
+        std::cerr << "tnews-server: cannot listen on " << options.bind << ':' << options.port
+                  << '\n';
+        return 1;
+    }
+
+    // SIGINT and SIGTERM are blocked in every thread (see main) and taken here, outside any
+    // signal handler, where stopping the server is safe.
+    std::thread signals(
+        [&server]
+        {
+            sigset_t set;
+            sigemptyset(&set);
+            sigaddset(&set, SIGINT);
+            sigaddset(&set, SIGTERM);
+            int signal = 0;
+            sigwait(&set, &signal);
+            // Stop does nothing before Listen runs; a signal that early must not be lost.
+            while (!server.IsRunning())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            server.Stop();
+        });
+    signals.detach();
+
+    std::cerr << "tnews-server: " << count << " newspapers from " << data.string();
+    if (missing > 0)
+        std::cerr << " (" << missing << " places have none yet)";
+    std::cerr << "\ntnews-server: listening on http://" << options.bind << ':' << *port << "/"
+              << std::endl;
+    const bool served = server.Listen();
+    return served ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Blocked before any thread starts, so that every thread inherits the mask and only the
+    // signal thread of Run receives them.
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    ServerOptions options;
+    try
+    {
+        options = ParseCommandLine(args);
+    }
+    catch (const UsageError& error)
+    {
+        std::cerr << "tnews-server: " << error.what() << '\n' << UsageText();
+        return 2;
+    }
+    if (options.help)
+    {
+        std::cout << UsageText();
+        return 0;
+    }
+    return Run(options, argc > 0 ? argv[0] : "tnews-server");
+}

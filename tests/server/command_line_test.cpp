@@ -1,0 +1,49 @@
+#include "server/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace tnews::server
+{
+namespace
+{
+
+TEST(CommandLineTest, ParsesBothOptionForms)
+{
+    const std::vector<std::string_view> args = {"--port",    "9000",       "--bind=0.0.0.0",
+                                                "--data",    "/tmp/x.tsv", "--latest=7.0.1",
+                                                "--threads", "16"};
+    const ServerOptions options = ParseCommandLine(args);
+    EXPECT_EQ(options.port, 9000);
+    EXPECT_EQ(options.bind, "0.0.0.0");
+    EXPECT_EQ(options.data, "/tmp/x.tsv");
+    EXPECT_EQ(options.latest, (Version{7, 0, 1}));
+    EXPECT_EQ(options.threads, 16u);
+    EXPECT_FALSE(options.help);
+
+    const ServerOptions defaults = ParseCommandLine({});
+    EXPECT_EQ(defaults.port, 8047);
+    EXPECT_EQ(defaults.bind, "127.0.0.1");
+    EXPECT_EQ(defaults.latest, (Version{Major, Minor, Revision}));
+    EXPECT_GE(defaults.threads, 64u);
+}
+
+TEST(CommandLineTest, RejectsBadOptions)
+{
+    const std::vector<std::vector<std::string_view>> cases = {
+        {"--port"},         {"--port", "65536"}, {"--port", "-1"},    {"--port", "80x"},
+        {"--threads", "0"}, {"--threads=2000"},  {"--latest", "6.1"}, {"--latest=6.1.3.0"},
+        {"--data="},        {"--bind", ""},      {"--verbose"},       {"port"},
+        {"--help=yes"},
+    };
+    for (const auto& args : cases)
+    {
+        std::string joined;
+        for (std::string_view arg : args)
+            joined.append(arg).append(" ");
+        SCOPED_TRACE(joined);
+        EXPECT_THROW(ParseCommandLine(args), UsageError);
+    }
+}
+
+} // namespace
+} // namespace tnews::server

@@ -1,0 +1,146 @@
+#include "test_server.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <stdexcept>
+
+namespace tnews::server::testing
+{
+
+std::filesystem::path FixtureCataloguePath()
+{
+    return TNEWS_SERVER_TEST_DIR "/newspapers_fixture.tsv";
+}
+
+std::filesystem::path RealCataloguePath()
+{
+    return TNEWS_SOURCE_DIR "/data/newspapers.tsv";
+}
+
+TestServer::TestServer(TestServerOptions options)
+    : TestServer(LoadNewspapers(options.catalogue), options)
+{
+}
+
+TestServer::TestServer(std::vector<Newspaper> newspapers, TestServerOptions options)
+    : m_site(std::move(newspapers), options.latest),
+      m_server(m_site, HttpOptions{8, [this](const std::string& line)
+                                   {
+                                       {
+                                           std::lock_guard lock(m_logMutex);
+                                           m_log.push_back(line);
+                                       }
+                                       m_logged.notify_all();
+                                   }})
+{
+    Start(options.port);
+}
+
+void TestServer::Start(int port)
+{
+    const std::optional<int> bound = m_server.Bind("127.0.0.1", port);
+    if (!bound)
+        throw std::runtime_error("test server: cannot bind 127.0.0.1:" + std::to_string(port));
+    m_port = *bound;
+    m_thread = std::thread(
+        [this]
+        {
+            m_server.Listen();
+            m_listenReturned = true;
+        });
+    // Stop() only works once the server runs, so the destructor could hang without this wait.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!m_server.IsRunning())
+    {
+        if (m_listenReturned || std::chrono::steady_clock::now() > deadline)
+        {
+            m_thread.join();
+            throw std::runtime_error("test server: did not start");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+TestServer::~TestServer()
+{
+    m_server.Stop();
+    m_thread.join();
+}
+
+std::string TestServer::Host() const
+{
+    return "127.0.0.1:" + std::to_string(m_port);
+}
+
+httplib::Client TestServer::Client() const
+{
+    httplib::Client client("127.0.0.1", m_port);
+    client.set_url_encode(false);
+    client.set_connection_timeout(5);
+    client.set_read_timeout(5);
+    return client;
+}
+
+std::vector<std::string> TestServer::LogLines(std::size_t atLeast) const
+{
+    std::unique_lock lock(m_logMutex);
+    m_logged.wait_for(lock, std::chrono::seconds(5), [&] { return m_log.size() >= atLeast; });
+    return m_log;
+}
+
+httplib::Headers BasicAuth(std::string_view user, std::string_view password)
+{
+    return {httplib::make_basic_authentication_header(std::string(user), std::string(password))};
+}
+
+httplib::Response Fetch(const TestServer& server, const std::string& target,
+                        const httplib::Headers& headers)
+{
+    httplib::Client client = server.Client();
+    httplib::Result result = client.Get(target, headers);
+    if (!result)
+    {
+        ADD_FAILURE() << "GET " << target << ": " << httplib::to_string(result.error());
+        httplib::Response failed;
+        failed.status = -1;
+        return failed;
+    }
+    return *result;
+}
+
+void ExpectHtmlHeaders(const httplib::Response& response)
+{
+    EXPECT_EQ(response.get_header_value("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_EQ(response.get_header_value("Content-Security-Policy"),
+              "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'");
+    EXPECT_EQ(response.get_header_value("X-Content-Type-Options"), "nosniff");
+    EXPECT_NE(response.body.find("<html lang=\"en\">"), std::string::npos);
+}
+
+std::string WireTarget(std::string_view url)
+{
+    const std::size_t scheme = url.find("://");
+    const std::size_t path = url.find('/', scheme == std::string_view::npos ? 0 : scheme + 3);
+    if (path == std::string_view::npos)
+        return "/";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string target;
+    for (char c : url.substr(path))
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F)
+        {
+            target += '%';
+            target += kHex[byte >> 4];
+            target += kHex[byte & 0x0F];
+        }
+        else
+        {
+            target += c;
+        }
+    }
+    return target;
+}
+
+} // namespace tnews::server::testing

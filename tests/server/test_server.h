@@ -1,0 +1,97 @@
+// The real directory server for tests: started on a free loopback port in its own thread,
+// stopped and joined when the TestServer goes out of scope. Link tnews_test_server to use it.
+#pragma once
+
+#include "server/catalogue_file.h"
+#include "server/http_server.h"
+#include "server/site.h"
+#include "server/version.h"
+#include "tnews/build_config.h"
+
+#include <httplib.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace tnews::server::testing
+{
+
+/// The small catalogue beside the server tests: Texas, New York, Georgia and District of
+/// Columbia; Quebec and Prince Edward Island; Sénégal and Georgia; one name full of markup.
+std::filesystem::path FixtureCataloguePath();
+
+/// The source tree's data/newspapers.tsv (it may not exist).
+std::filesystem::path RealCataloguePath();
+
+struct TestServerOptions
+{
+    std::filesystem::path catalogue = FixtureCataloguePath(); // unused when given newspapers
+    Version latest{Major, Minor, Revision};
+    int port = 0; // 0: any free port
+};
+
+class TestServer
+{
+public:
+    /// Loads options.catalogue and serves it; throws CatalogueError for a bad file and
+    /// std::runtime_error when the server can't bind or start.
+    explicit TestServer(TestServerOptions options = {});
+    /// Serves `newspapers` (options.catalogue is ignored).
+    explicit TestServer(std::vector<Newspaper> newspapers, TestServerOptions options = {});
+    ~TestServer();
+    TestServer(const TestServer&) = delete;
+    TestServer& operator=(const TestServer&) = delete;
+
+    int Port() const { return m_port; }
+    /// "127.0.0.1:<port>", the host argument of the URL builders in directory/.
+    std::string Host() const;
+    /// A client of this server that sends targets byte for byte, as a browser puts them on the
+    /// wire; nothing is re-encoded.
+    httplib::Client Client() const;
+    /// The access log, one common-log line per request. The server logs a request just after
+    /// answering it, so this waits (up to 5 s) until there are at least `atLeast` lines.
+    std::vector<std::string> LogLines(std::size_t atLeast = 0) const;
+    const Site& GetSite() const { return m_site; }
+
+private:
+    void Start(int port);
+
+    Site m_site;
+    HttpServer m_server;
+    int m_port = 0;
+    std::thread m_thread;
+    std::atomic<bool> m_listenReturned{false};
+    mutable std::mutex m_logMutex;
+    mutable std::condition_variable m_logged;
+    std::vector<std::string> m_log;
+};
+
+/// An Authorization header with Basic credentials.
+httplib::Headers BasicAuth(std::string_view user, std::string_view password);
+
+/// GET `target` (path and query exactly as on the wire) from `server`. A failed exchange fails
+/// the current test with the client error and gives a response with status -1.
+httplib::Response Fetch(const TestServer& server, const std::string& target,
+                        const httplib::Headers& headers = {});
+
+/// True if `part` occurs in `text`.
+inline bool Contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
+
+/// Expects the headers every page of the server carries: UTF-8 HTML, the content security
+/// policy and nosniff.
+void ExpectHtmlHeaders(const httplib::Response& response);
+
+/// The path and query of an absolute URL built by directory/ ("http://u:p@host/a?b" gives
+/// "/a?b"), with blanks and non-ASCII bytes percent-encoded as the browser engine sends them.
+std::string WireTarget(std::string_view url);
+
+} // namespace tnews::server::testing
