@@ -85,6 +85,14 @@ HttpServer::HttpServer(const Site& site, HttpOptions options) : m_impl(std::make
     // body would wait for the client's delayed ACK, some 40 ms per request on a kept-alive
     // connection.
     server.set_tcp_nodelay(true);
+    // httplib's default adds SO_REUSEPORT, which lets a second server bind the same port and
+    // silently take half of the connections; a port in use must make Bind fail instead.
+    server.set_socket_options(
+        [](socket_t sock)
+        {
+            int yes = 1;
+            ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
 
     // Every route goes through the Site here, so no pattern has to be matched by std::regex,
     // which recurses per character and can overflow the stack on a long path.

@@ -36,7 +36,7 @@ public:
     HttpServer& operator=(const HttpServer&) = delete;
 
     /// Binds to `host` and `port` (0: any free port) and starts listening; returns the port, or
-    /// nothing if the address can't be bound.
+    /// nothing if the address can't be bound, including when another server listens there.
     std::optional<int> Bind(const std::string& host, int port);
 
     /// Accepts connections until Stop is called; false if the server was not bound.

@@ -165,6 +165,12 @@ TEST(HttpRoutesTest, HeadAnswersWithoutBody)
     EXPECT_NE(result->get_header_value("Content-Length"), "0");
 }
 
+TEST(HttpRoutesTest, PortInUseIsNotShared)
+{
+    const TestServer server;
+    EXPECT_THROW(TestServer(testing::TestServerOptions{.port = server.Port()}), std::runtime_error);
+}
+
 TEST(HttpRoutesTest, AccessLogHasUserButNeverPassword)
 {
     const TestServer server;
