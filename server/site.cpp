@@ -113,12 +113,6 @@ bool IsPlainHost(std::string_view host)
                                });
 }
 
-bool NameLess(const Newspaper* a, const Newspaper* b)
-{
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return std::ranges::lexicographical_compare(a->name, b->name, {}, fold, fold);
-}
-
 std::string ListingKey(const RegionInfo& region, std::string_view place)
 {
     return std::string(region.code) + '\n' + std::string(place);
@@ -144,7 +138,8 @@ Response ErrorResponse(int status, std::string_view message)
 Site::Site(std::vector<Newspaper> newspapers, Version latest)
     : m_newspapers(std::move(newspapers)), m_latest(latest), m_store(m_newspapers)
 {
-    // Listing pages never change while the server runs, so each is rendered once here.
+    // Listing pages never change while the server runs, so each is rendered once here. Papers
+    // keep their order in the file, which puts the best-known paper of a place first.
     for (const RegionInfo& region : Regions())
     {
         for (std::string_view place : region.places)
@@ -155,7 +150,6 @@ Site::Site(std::vector<Newspaper> newspapers, Version latest)
                 if (paper.region == &region && paper.place == place)
                     papers.push_back(&paper);
             }
-            std::ranges::stable_sort(papers, NameLess);
             m_listingPages.emplace(ListingKey(region, place), ListingPage(place, papers));
         }
     }
