@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <new>
 #include <stdexcept>
 
 namespace tnews::server
@@ -59,7 +61,7 @@ void Execute(sqlite3* db, const char* sql)
 class SearchStore::Connection
 {
 public:
-    explicit Connection(std::span<const Row> rows)
+    Connection()
     {
         // NOMUTEX: a connection is only ever used by the thread that took it from the pool.
         const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
@@ -68,16 +70,6 @@ public:
             const std::string message = m_db ? sqlite3_errmsg(m_db) : "out of memory";
             sqlite3_close(m_db);
             throw std::runtime_error("SQLite open: " + message);
-        }
-        try
-        {
-            Fill(rows);
-            m_search = Prepare(m_db, kSearchSql);
-        }
-        catch (...)
-        {
-            sqlite3_close(m_db);
-            throw;
         }
     }
 
@@ -89,6 +81,64 @@ public:
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
+
+    void Fill(std::span<const Newspaper> newspapers)
+    {
+        Execute(m_db, "CREATE VIRTUAL TABLE papers USING fts5(name, city, place, "
+                      "region UNINDEXED, tokenize = 'unicode61 remove_diacritics 2')");
+        Execute(m_db, "BEGIN");
+        Statement insert = Prepare(
+            m_db,
+            "INSERT INTO papers(rowid, name, city, place, region) VALUES (?1, ?2, ?3, ?4, ?5)");
+        for (std::size_t i = 0; i < newspapers.size(); ++i)
+        {
+            sqlite3_stmt* statement = insert.get();
+            sqlite3_reset(statement);
+            // Row ids start at 1 so that they are never SQLite's "no row id" value.
+            sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(i + 1));
+            BindText(m_db, statement, 2, newspapers[i].name);
+            BindText(m_db, statement, 3, newspapers[i].city);
+            BindText(m_db, statement, 4, newspapers[i].place);
+            BindText(m_db, statement, 5, newspapers[i].region->code);
+            if (sqlite3_step(statement) != SQLITE_DONE)
+                ThrowSqliteError(m_db, "insert");
+        }
+        insert.reset();
+        Execute(m_db, "COMMIT");
+        Execute(m_db, "INSERT INTO papers(papers) VALUES ('optimize')");
+        PrepareSearch();
+    }
+
+    // The whole database as bytes, for Load.
+    std::vector<unsigned char> Image() const
+    {
+        sqlite3_int64 size = 0;
+        unsigned char* bytes = sqlite3_serialize(m_db, "main", &size, 0);
+        if (!bytes)
+            ThrowSqliteError(m_db, "serialize");
+        std::vector<unsigned char> image(bytes, bytes + size);
+        sqlite3_free(bytes);
+        return image;
+    }
+
+    // A copy of the database `image`. Copying the bytes takes microseconds where filling the
+    // index takes milliseconds, which piled up when many threads searched for the first time.
+    void Load(const std::vector<unsigned char>& image)
+    {
+        const auto size = static_cast<sqlite3_int64>(image.size());
+        auto* bytes = static_cast<unsigned char*>(sqlite3_malloc64(image.size()));
+        if (!bytes)
+            throw std::bad_alloc();
+        std::copy(image.begin(), image.end(), bytes);
+        // SQLite takes ownership of `bytes` even when this fails.
+        if (sqlite3_deserialize(m_db, "main", bytes, size, size,
+                                SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) !=
+            SQLITE_OK)
+        {
+            ThrowSqliteError(m_db, "deserialize");
+        }
+        PrepareSearch();
+    }
 
     SearchResult Search(std::string_view region, const std::string& match, std::size_t limit)
     {
@@ -114,31 +164,7 @@ public:
     }
 
 private:
-    void Fill(std::span<const Row> rows)
-    {
-        Execute(m_db, "CREATE VIRTUAL TABLE papers USING fts5(name, city, place, "
-                      "region UNINDEXED, tokenize = 'unicode61 remove_diacritics 2')");
-        Execute(m_db, "BEGIN");
-        Statement insert = Prepare(
-            m_db,
-            "INSERT INTO papers(rowid, name, city, place, region) VALUES (?1, ?2, ?3, ?4, ?5)");
-        for (std::size_t i = 0; i < rows.size(); ++i)
-        {
-            sqlite3_stmt* statement = insert.get();
-            sqlite3_reset(statement);
-            // Row ids start at 1 so that they are never SQLite's "no row id" value.
-            sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(i + 1));
-            BindText(m_db, statement, 2, rows[i].name);
-            BindText(m_db, statement, 3, rows[i].city);
-            BindText(m_db, statement, 4, rows[i].place);
-            BindText(m_db, statement, 5, rows[i].region);
-            if (sqlite3_step(statement) != SQLITE_DONE)
-                ThrowSqliteError(m_db, "insert");
-        }
-        insert.reset();
-        Execute(m_db, "COMMIT");
-        Execute(m_db, "INSERT INTO papers(papers) VALUES ('optimize')");
-    }
+    void PrepareSearch() { m_search = Prepare(m_db, kSearchSql); }
 
     sqlite3* m_db = nullptr;
     Statement m_search;
@@ -146,14 +172,10 @@ private:
 
 SearchStore::SearchStore(std::span<const Newspaper> newspapers)
 {
-    m_rows.reserve(newspapers.size());
-    for (const Newspaper& paper : newspapers)
-    {
-        m_rows.push_back(
-            Row{std::string(paper.region->code), std::string(paper.place), paper.name, paper.city});
-    }
-    // Build the first connection now, so a SQLite without FTS5 stops start-up, not a search.
-    m_idle.push_back(std::make_unique<Connection>(m_rows));
+    auto first = std::make_unique<Connection>();
+    first->Fill(newspapers);
+    m_image = first->Image();
+    m_idle.push_back(std::move(first));
 }
 
 SearchStore::~SearchStore() = default;
@@ -178,8 +200,9 @@ std::unique_ptr<SearchStore::Connection> SearchStore::Acquire() const
             return connection;
         }
     }
-    // Built outside the lock: it takes a few milliseconds and other threads may proceed.
-    return std::make_unique<Connection>(m_rows);
+    auto connection = std::make_unique<Connection>();
+    connection->Load(m_image);
+    return connection;
 }
 
 void SearchStore::Release(std::unique_ptr<Connection> connection) const

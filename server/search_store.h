@@ -25,8 +25,8 @@ struct SearchResult
 class SearchStore
 {
 public:
-    /// Indexes `newspapers` (copied) and checks that SQLite has FTS5; throws std::runtime_error
-    /// when SQLite fails.
+    /// Indexes `newspapers` (the store keeps no reference to them); throws std::runtime_error
+    /// when SQLite fails, for instance when it lacks FTS5.
     explicit SearchStore(std::span<const Newspaper> newspapers);
     ~SearchStore();
     SearchStore(const SearchStore&) = delete;
@@ -40,18 +40,11 @@ public:
 
 private:
     class Connection;
-    struct Row
-    {
-        std::string region;
-        std::string place;
-        std::string name;
-        std::string city;
-    };
 
     std::unique_ptr<Connection> Acquire() const;
     void Release(std::unique_ptr<Connection> connection) const;
 
-    std::vector<Row> m_rows;
+    std::vector<unsigned char> m_image; // the filled database, copied into new connections
     // Connections not in use. Each thread takes one for the length of a query, so SQLite never
     // sees two threads on one connection; the pool grows to the number of concurrent searches.
     mutable std::mutex m_mutex;

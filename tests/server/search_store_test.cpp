@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace tnews::server
 {
 namespace
@@ -51,6 +54,34 @@ TEST(SearchStoreTest, MatchesWordsIgnoringCaseAndAccents)
         }
         EXPECT_EQ(names, c.names);
     }
+}
+
+TEST(SearchStoreTest, ConcurrentSearchesAgree)
+{
+    const std::vector<Newspaper> papers =
+        LoadNewspapers(TNEWS_SERVER_TEST_DIR "/newspapers_fixture.tsv");
+    const SearchStore store(papers);
+    const std::string match = *MatchExpression("dakar");
+    // Threads searching at once take connections copied from the first one; they must answer
+    // exactly as it does.
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 8; ++t)
+    {
+        threads.emplace_back(
+            [&]
+            {
+                for (int i = 0; i < 50; ++i)
+                {
+                    const SearchResult result = store.Search(*FindRegion("i"), match, 50);
+                    if (result.newspapers != std::vector<std::size_t>{9, 10})
+                        ++wrong;
+                }
+            });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 } // namespace
