@@ -25,7 +25,7 @@ TestServer::TestServer(TestServerOptions options)
 
 TestServer::TestServer(std::vector<Newspaper> newspapers, TestServerOptions options)
     : m_site(std::move(newspapers), options.latest),
-      m_server(m_site, HttpOptions{8, [this](const std::string& line)
+      m_server(m_site, HttpOptions{options.threads, [this](const std::string& line)
                                    {
                                        {
                                            std::lock_guard lock(m_logMutex);

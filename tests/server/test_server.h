@@ -33,7 +33,8 @@ struct TestServerOptions
 {
     std::filesystem::path catalogue = FixtureCataloguePath(); // unused when given newspapers
     Version latest{Major, Minor, Revision};
-    int port = 0; // 0: any free port
+    int port = 0;            // 0: any free port
+    std::size_t threads = 8; // each open connection holds one
 };
 
 class TestServer
