@@ -56,6 +56,7 @@ public:
     /// HTTP layer drops it.
     Response Handle(const Request& request) const noexcept;
 
+    /// The catalogue being served, in file order.
     const std::vector<Newspaper>& Newspapers() const { return m_newspapers; }
 
 private:

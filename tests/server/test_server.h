@@ -49,6 +49,7 @@ public:
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
 
+    /// The port the server listens on, on 127.0.0.1.
     int Port() const { return m_port; }
     /// "127.0.0.1:<port>", the host argument of the URL builders in directory/.
     std::string Host() const;
@@ -58,6 +59,7 @@ public:
     /// The access log, one common-log line per request. The server logs a request just after
     /// answering it, so this waits (up to 5 s) until there are at least `atLeast` lines.
     std::vector<std::string> LogLines(std::size_t atLeast = 0) const;
+    /// The handlers behind the socket, for calling them directly.
     const Site& GetSite() const { return m_site; }
 
 private:
