@@ -37,13 +37,13 @@ Request ToSiteRequest(const httplib::Request& request)
     return converted;
 }
 
-void Apply(const Response& from, httplib::Response& to)
+void Apply(Response from, httplib::Response& to)
 {
     to.status = from.status;
     to.headers.clear();
     for (const auto& [name, value] : from.headers)
         to.set_header(name, value);
-    to.body = from.body;
+    to.body = std::move(from.body);
 }
 
 std::string MessageForStatus(int status)
@@ -102,6 +102,10 @@ HttpServer::HttpServer(const Site& site, HttpOptions options) : m_impl(std::make
             if (MethodHasBody(request.method))
                 return httplib::Server::HandlerResponse::Unhandled;
             Apply(site.Handle(ToSiteRequest(request)), response);
+            // httplib cuts the body to a requested Range whatever the status; the status must
+            // then say so.
+            if (response.status == 200 && !request.ranges.empty())
+                response.status = 206;
             return httplib::Server::HandlerResponse::Handled;
         });
 

@@ -170,6 +170,14 @@ TEST(HttpRoutesTest, HeadAnswersWithoutBody)
     EXPECT_NE(result->get_header_value("Content-Length"), "0");
 }
 
+TEST(HttpRoutesTest, RangeGivesPartialContent)
+{
+    const TestServer server;
+    const httplib::Response range = Fetch(server, "/", {{"Range", "bytes=0-14"}});
+    EXPECT_EQ(range.status, 206);
+    EXPECT_EQ(range.body, "<!DOCTYPE html>");
+}
+
 TEST(HttpRoutesTest, PortInUseIsNotShared)
 {
     const TestServer server;
