@@ -28,9 +28,8 @@ constexpr long kFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOS
 
 PaneFactory WebEnginePane(const std::string& host)
 {
-    return [host](wxWindow* parent, const TwipsRect& bounds) -> std::unique_ptr<BrowserPane> {
-        return std::make_unique<WebViewPane>(parent, bounds, host, SystemDefaultBrowser());
-    };
+    return [host](wxWindow* parent, const TwipsRect& bounds) -> std::unique_ptr<BrowserPane>
+    { return std::make_unique<WebViewPane>(parent, bounds, host, SystemDefaultBrowser()); };
 }
 
 // The roll buttons' captions: outlined arrows, from the symbol font where the platform has it.
@@ -70,8 +69,8 @@ Form1::Form1(Form1Options options)
     WebBrowser1 = makePane(m_client, form1::kWebBrowser1);
     KSearch = new wxButton(m_client, wxID_ANY, "Search", wxDefaultPosition, wxDefaultSize, 0,
                            wxDefaultValidator, "KSearch");
-    Text1 = new wxTextCtrl(m_client, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                           0, wxDefaultValidator, "Text1");
+    Text1 = new wxTextCtrl(m_client, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0,
+                           wxDefaultValidator, "Text1");
     Combo1 = new wxChoice(m_client, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, nullptr, 0,
                           wxDefaultValidator, "Combo1");
     RollUp = new wxButton(m_client, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
@@ -88,8 +87,8 @@ Form1::Form1(Form1Options options)
     Place(RollDown, form1::kRollDown);
     Text1->Disable();
     KSearch->Disable();
-    SetClientSize(FromDIP(
-        wxSize(TwipsToDip(form1::kClientWidth), TwipsToDip(form1::kClientHeight))));
+    SetClientSize(
+        FromDIP(wxSize(TwipsToDip(form1::kClientWidth), TwipsToDip(form1::kClientHeight))));
 
     m_selection = std::make_unique<RegionSelection>(
         *WebBrowser1, ProgramFilePath(m_options.programFolder, "start.html"), m_options.host);
@@ -104,6 +103,7 @@ Form1::Form1(Form1Options options)
     Text1->Bind(wxEVT_LEFT_DOWN, &Form1::OnText1LeftDown, this);
     Bind(wxEVT_MENU, &Form1::OnMenu, this);
     Bind(wxEVT_CLOSE_WINDOW, &Form1::OnClose, this);
+    Bind(wxEVT_SIZE, &Form1::OnSize, this);
 }
 
 Form1::~Form1() = default;
@@ -187,19 +187,13 @@ void Form1::Form_Load()
     SetClientSize(
         FromDIP(wxSize(TwipsToDip(kClientWidth), TwipsToDip(ClientHeightFor(kRolledDownHeight)))));
 
-    // Placed against the right edge of the screen the window starts on.
-    const int display = wxDisplay::GetFromWindow(this);
-    const wxRect screen = wxDisplay(display == wxNOT_FOUND ? 0 : display).GetGeometry();
-    const float screenWidth = static_cast<float>(DipToTwips(ToDIP(screen.width)));
-    const float width = static_cast<float>(DipToTwips(ToDIP(GetSize().x)));
-    Move(screen.x + FromDIP(TwipsToDip(WindowLeft(screenWidth, width))),
-         screen.y + FromDIP(TwipsToDip(kTop)));
+    PlaceOnScreen();
     SetTitle(wxTheApp->GetAppDisplayName());
 
     const float text1Height = kText1.height;
     Place(Combo1, {0, 0, kCombo1Width, kCombo1.height});
-    Place(KSearch,
-          {kWidth - kKSearchFromRight, kKSearch.top, kKSearchWidth, text1Height + kKSearchExtraHeight});
+    Place(KSearch, {kWidth - kKSearchFromRight, kKSearch.top, kKSearchWidth,
+                    text1Height + kKSearchExtraHeight});
     Place(Text1, {kCombo1Width + kText1Gap, kText1Top, kText1Width, text1Height});
     WebBrowser1->Top(kCombo1.height + kPaneGap);
     Place(RollUp, {kRollUp.left, kRollUp.top, kRollButtonSize, kRollButtonSize});
@@ -207,6 +201,28 @@ void Form1::Form_Load()
 
     m_selection->Start();
     ShowSelection();
+}
+
+void Form1::PlaceOnScreen()
+{
+    // Against the right edge of the screen the window starts on, by its outer width.
+    const int display = wxDisplay::GetFromWindow(this);
+    const wxRect screen = wxDisplay(display == wxNOT_FOUND ? 0 : display).GetGeometry();
+    const float screenWidth = static_cast<float>(DipToTwips(ToDIP(screen.width)));
+    const float width = static_cast<float>(DipToTwips(ToDIP(GetSize().x)));
+    const wxPoint position(screen.x + FromDIP(TwipsToDip(form1::WindowLeft(screenWidth, width))),
+                           screen.y + FromDIP(TwipsToDip(form1::kTop)));
+    Move(position);
+    m_placedAt = wxRect(position, GetSize());
+}
+
+void Form1::OnSize(wxSizeEvent& event)
+{
+    // Some window managers tell the width of their frame only once the window is on screen.
+    // Place the window again by its real outer width, unless the user has moved it since.
+    if (GetSize().x != m_placedAt.width && GetPosition() == m_placedAt.GetPosition())
+        PlaceOnScreen();
+    event.Skip();
 }
 
 void Form1::UpTop(wxTopLevelWindow& MehWnd)
@@ -284,23 +300,38 @@ void Form1::TaviOrlund_Click()
     OpenPublisherWebsite(*WebBrowser1, m_options.host);
 }
 
-void Form1::About_Click()
-{
-}
+void Form1::About_Click() {}
 
 void Form1::OnMenu(wxCommandEvent& event)
 {
     switch (event.GetId())
     {
-    case wxID_EXIT: Exit_Click(); break;
-    case kMenuCanada: Canada_Click(); break;
-    case kMenuUSA: USA_Click(); break;
-    case kMenuInternationalNewspapers: InternationalNewspapers_Click(); break;
-    case kMenuHelp: Help_Click(); break;
-    case kMenuUpdates: Updates_Click(); break;
-    case kMenuTaviOrlund: TaviOrlund_Click(); break;
-    case wxID_ABOUT: About_Click(); break;
-    default: event.Skip();
+    case wxID_EXIT:
+        Exit_Click();
+        break;
+    case kMenuCanada:
+        Canada_Click();
+        break;
+    case kMenuUSA:
+        USA_Click();
+        break;
+    case kMenuInternationalNewspapers:
+        InternationalNewspapers_Click();
+        break;
+    case kMenuHelp:
+        Help_Click();
+        break;
+    case kMenuUpdates:
+        Updates_Click();
+        break;
+    case kMenuTaviOrlund:
+        TaviOrlund_Click();
+        break;
+    case wxID_ABOUT:
+        About_Click();
+        break;
+    default:
+        event.Skip();
     }
 }
 

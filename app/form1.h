@@ -31,9 +31,9 @@ using PaneFactory =
 
 struct Form1Options
 {
-    std::string programFolder;                       // where start.html and help.htm are
-    std::string host = std::string(DirectoryHost);   // the directory server
-    PaneFactory makePane;                            // default: the platform's web engine
+    std::string programFolder;                     // where start.html and help.htm are
+    std::string host = std::string(DirectoryHost); // the directory server
+    PaneFactory makePane;                          // default: the platform's web engine
 };
 
 /// Menu command ids of the main window, for handlers and tests.
@@ -83,6 +83,8 @@ private:
     wxMenuBar* CreateMenuBar();
     void Place(wxWindow* control, const TwipsRect& bounds);
     void SetClientHeight(float twips);
+    void PlaceOnScreen();
+    void OnSize(wxSizeEvent& event);
     void ShowSelection();
     void OnMenu(wxCommandEvent& event);
     void OnText1Char(wxKeyEvent& event);
@@ -91,6 +93,7 @@ private:
 
     const Form1Options m_options;
     bool m_loaded = false;
+    wxRect m_placedAt;
     wxPanel* m_client;
     std::unique_ptr<BrowserPane> WebBrowser1;
     wxButton* KSearch;

@@ -11,14 +11,14 @@ namespace tnews::form1
 {
 
 // Window.
-inline constexpr float kWidth = 7420;            // outer width
+inline constexpr float kWidth = 7420; // outer width
 inline constexpr float kClientWidth = 7320;
-inline constexpr float kClientHeight = 2625;     // rolled down: the whole pane in view
+inline constexpr float kClientHeight = 2625;         // rolled down: the whole pane in view
 inline constexpr float kDesignNonClientHeight = 660; // caption + menu bar + frame, 44 pixels
-inline constexpr float kRolledUpHeight = 980;    // outer height: caption, menu bar, top row
-inline constexpr float kRolledDownHeight = 3285; // outer height: everything
+inline constexpr float kRolledUpHeight = 980;        // outer height: caption, menu bar, top row
+inline constexpr float kRolledDownHeight = 3285;     // outer height: everything
 inline constexpr float kTop = 0;
-inline constexpr float kRightGap = 950;          // from the outer right edge to the screen's
+inline constexpr float kRightGap = 950; // from the outer right edge to the screen's
 
 // Controls as designed, before start-up lays out the top row.
 inline constexpr TwipsRect kCombo1 = {0, 0, 2685, 315};
@@ -30,7 +30,7 @@ inline constexpr TwipsRect kWebBrowser1 = {0, 360, 7335, 2295};
 
 // Run-time layout of the top row.
 inline constexpr float kCombo1Width = 2680;
-inline constexpr float kText1Gap = 40;           // between Combo1 and Text1
+inline constexpr float kText1Gap = 40; // between Combo1 and Text1
 inline constexpr float kText1Top = 10;
 inline constexpr float kText1Width = 2760;
 inline constexpr float kKSearchFromRight = 1890; // KSearch's left is the window width less this

@@ -33,11 +33,11 @@ constexpr char kCompactCss[] = R"css(
 
 void UseCompactControls(wxWindow* container)
 {
-    static GtkCssProvider* provider = [] {
+    static GtkCssProvider* provider = []
+    {
         GtkCssProvider* css = gtk_css_provider_new();
         gtk_css_provider_load_from_data(css, kCompactCss, -1, nullptr);
-        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
-                                                  GTK_STYLE_PROVIDER(css),
+        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
         return css;
     }();
@@ -47,9 +47,7 @@ void UseCompactControls(wxWindow* container)
 
 #else
 
-void UseCompactControls(wxWindow* /*container*/)
-{
-}
+void UseCompactControls(wxWindow* /*container*/) {}
 
 #endif
 

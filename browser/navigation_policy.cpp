@@ -63,8 +63,8 @@ NavigationRoute RouteNavigation(std::string_view url, std::string_view directory
         target.port = defaultPort;
     if (trusted.port.empty())
         trusted.port = defaultPort;
-    const bool trustedHost = !target.host.empty() && target.host == trusted.host &&
-                             target.port == trusted.port;
+    const bool trustedHost =
+        !target.host.empty() && target.host == trusted.host && target.port == trusted.port;
     return trustedHost ? NavigationRoute::Pane : NavigationRoute::DefaultBrowser;
 }
 

@@ -10,9 +10,9 @@ namespace tnews
 
 enum class NavigationRoute
 {
-    Pane,            // show it in the pane
-    DefaultBrowser,  // open it in the system's default browser instead
-    Nowhere,         // neither (a scheme no browser should be handed from a page)
+    Pane,           // show it in the pane
+    DefaultBrowser, // open it in the system's default browser instead
+    Nowhere,        // neither (a scheme no browser should be handed from a page)
 };
 
 /// Where a navigation to `url` belongs: file: URLs and about:blank, and http(s) URLs of

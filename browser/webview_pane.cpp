@@ -2,8 +2,8 @@
 
 #include "local_files.h"
 #include "navigation_policy.h"
-#include "utf8.h"
 #include "twips.h"
+#include "utf8.h"
 
 #include <wx/utils.h>
 #include <wx/webview.h>
@@ -17,11 +17,11 @@ DefaultBrowserLauncher SystemDefaultBrowser()
 
 WebViewPane::WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string trustedHost,
                          DefaultBrowserLauncher openElsewhere)
-    : m_view(wxWebView::New(parent, wxID_ANY, wxWebViewDefaultURLStr,
-                            parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
-                            parent->FromDIP(wxSize(TwipsToDip(bounds.width),
-                                                   TwipsToDip(bounds.height))),
-                            wxWebViewBackendDefault, 0, "WebBrowser1")),
+    : m_view(wxWebView::New(
+          parent, wxID_ANY, wxWebViewDefaultURLStr,
+          parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
+          parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height))),
+          wxWebViewBackendDefault, 0, "WebBrowser1")),
       m_trustedHost(std::move(trustedHost)), m_openElsewhere(std::move(openElsewhere))
 {
     // A context menu would offer downloads and new windows; the pane offers neither.

@@ -47,8 +47,10 @@ TEST(CatalogueTest, ListingUrlsAtCalledOutPositions)
         {"i", 123,
          "/software/news/tnewsidb.php?region=international&country=Saint Vincent and the "
          "Grenadines"},
-        {"i", 126, "/software/news/tnewsidb.php?region=international&country=S\xC3\xA9n\xC3\xA9gal"},
-        {"i", 127, "/software/news/tnewsidb.php?region=international&country=Serbia and Montenegro"},
+        {"i", 126,
+         "/software/news/tnewsidb.php?region=international&country=S\xC3\xA9n\xC3\xA9gal"},
+        {"i", 127,
+         "/software/news/tnewsidb.php?region=international&country=Serbia and Montenegro"},
         {"i", 145, "/software/news/tnewsidb.php?region=international&country=Tunsia"},
         {"i", 147, "/software/news/tnewsidb.php?region=international&country=Uganda"},
         {"i", 148, "/software/news/tnewsidb.php?region=international&country=UK Northern Ireland"},

@@ -42,11 +42,13 @@ TEST_F(RegionSelectionTest, StartShowsTheStartPageTwiceWithNoRegion)
     // No region yet: the heading shows the start page, nothing else navigates, and a search
     // (which the disabled button can't start) would go nowhere.
     EXPECT_EQ(CallsOf([&] { selection.ChooseEntry(0); }), Calls{"Navigate " + kStart});
-    EXPECT_EQ(CallsOf([&] {
-                  selection.ChooseEntry(1);
-                  selection.ChooseEntry(-1);
-                  selection.Search();
-              }),
+    EXPECT_EQ(CallsOf(
+                  [&]
+                  {
+                      selection.ChooseEntry(1);
+                      selection.ChooseEntry(-1);
+                      selection.Search();
+                  }),
               Calls{});
 }
 
@@ -85,14 +87,16 @@ TEST_F(RegionSelectionTest, ChoosingPositionsNavigatesOnlyToPlacesOfTheRegion)
 {
     selection.Start();
     selection.ChooseRegion("i");
-    EXPECT_EQ(CallsOf([&] {
-                  selection.ChooseEntry(1);
-                  selection.ChooseEntry(164);
-                  selection.ChooseEntry(165);
-                  selection.ChooseEntry(-1);
-                  selection.ChooseEntry(40000);
-                  selection.ChooseEntry(0);
-              }),
+    EXPECT_EQ(CallsOf(
+                  [&]
+                  {
+                      selection.ChooseEntry(1);
+                      selection.ChooseEntry(164);
+                      selection.ChooseEntry(165);
+                      selection.ChooseEntry(-1);
+                      selection.ChooseEntry(40000);
+                      selection.ChooseEntry(0);
+                  }),
               (Calls{kListing + "tnewsidb.php?region=international&country=Afghanistan",
                      kListing + "tnewsidb.php?region=international&country=Zimbabwe",
                      "Navigate " + kStart}));
@@ -100,11 +104,13 @@ TEST_F(RegionSelectionTest, ChoosingPositionsNavigatesOnlyToPlacesOfTheRegion)
 
     // After a switch to Canada, 12 is the last position that navigates.
     selection.ChooseRegion("c");
-    EXPECT_EQ(CallsOf([&] {
-                  selection.ChooseEntry(12);
-                  selection.ChooseEntry(13);
-                  selection.ChooseEntry(164);
-              }),
+    EXPECT_EQ(CallsOf(
+                  [&]
+                  {
+                      selection.ChooseEntry(12);
+                      selection.ChooseEntry(13);
+                      selection.ChooseEntry(164);
+                  }),
               Calls{kListing + "tnewscdb.php?region=canada&province=Yukon Territories"});
     EXPECT_EQ(selection.Selection(), 12);
 }
@@ -137,10 +143,12 @@ TEST_F(RegionSelectionTest, SearchSendsTheBoxTextToTheCurrentRegion)
     EXPECT_EQ(selection.Keywords(), "");
     selection.EditKeywords("fish&chips");
     selection.ChooseRegion("u"); // the text survives a region switch
-    EXPECT_EQ(CallsOf([&] {
-                  selection.Search();
-                  selection.Search();
-              }),
+    EXPECT_EQ(CallsOf(
+                  [&]
+                  {
+                      selection.Search();
+                      selection.Search();
+                  }),
               Calls(2, kListing + "tnewsudb.php?region=usa&skwords=fish%26chips"));
     EXPECT_EQ(selection.Keywords(), "fish&chips");
     EXPECT_EQ(selection.RegionCode(), "u");

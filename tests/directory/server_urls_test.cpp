@@ -31,9 +31,9 @@ TEST(ServerUrlsTest, UpdateQueryCarriesTheUpdatePasswordAndPlainVersion)
               "http://tnewsuser:hup39zk5wcaj7fen@h/updates/tnewss.php?version=6.1.3");
     EXPECT_EQ(UpdateQueryUrl(10, 0, 12, "h"),
               "http://tnewsuser:hup39zk5wcaj7fen@h/updates/tnewss.php?version=10.0.12");
-    EXPECT_EQ(UpdateQueryUrl(Major, Minor, Revision),
-              "http://tnewsuser:hup39zk5wcaj7fen@" + std::string(DirectoryHost) +
-                  "/updates/tnewss.php?version=6.1.3");
+    EXPECT_EQ(UpdateQueryUrl(Major, Minor, Revision), "http://tnewsuser:hup39zk5wcaj7fen@" +
+                                                          std::string(DirectoryHost) +
+                                                          "/updates/tnewss.php?version=6.1.3");
     EXPECT_EQ(kUpdatePassword.size(), 16u);
     EXPECT_EQ(kListingPassword.size(), 15u);
 }

@@ -24,8 +24,9 @@ TEST(HelpMenuTest, UpdatesSendsThePlainVersionWithTheUpdatePassword)
 {
     RecordingPane pane;
     CheckForUpdates(pane, "h:1");
-    EXPECT_EQ(pane.calls,
-              Calls{"Navigate http://tnewsuser:hup39zk5wcaj7fen@h:1/updates/tnewss.php?version=6.1.3"});
+    EXPECT_EQ(
+        pane.calls,
+        Calls{"Navigate http://tnewsuser:hup39zk5wcaj7fen@h:1/updates/tnewss.php?version=6.1.3"});
 }
 
 TEST(HelpMenuTest, WebsiteOpensElsewhereAndLeavesThePaneAlone)

@@ -1,0 +1,84 @@
+// What the GUI tests share: waiting for events, finding controls, and a main window whose
+// browser pane records what it is asked to show.
+#pragma once
+
+#include "app/form1.h"
+#include "browser/twips.h"
+#include "tests/support/recording_pane.h"
+
+#include <wx/app.h>
+#include <wx/panel.h>
+#include <wx/utils.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace tnews
+{
+
+/// Handles events until `done` holds or `timeout` passes; returns whether `done` holds.
+inline bool WaitFor(const std::function<bool()>& done,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(15))
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done())
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        wxTheApp->Yield(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+/// Handles the events that are waiting now, and those they cause, for `duration`.
+inline void HandleEvents(std::chrono::milliseconds duration = std::chrono::milliseconds(200))
+{
+    WaitFor([] { return false; }, duration);
+}
+
+template <typename Control> Control* Find(wxWindow* top, const char* name)
+{
+    return dynamic_cast<Control*>(wxWindow::FindWindowByName(name, top));
+}
+
+/// A recording pane with a plain panel standing in for the engine's view.
+class RecordingPaneWindow : public RecordingPane
+{
+public:
+    RecordingPaneWindow(wxWindow* parent, const TwipsRect& bounds)
+        : m_panel(new wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, "WebBrowser1"))
+    {
+        m_panel->SetSize(
+            wxRect(parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
+                   parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height)))));
+    }
+    void Top(float twips) override
+    {
+        RecordingPane::Top(twips);
+        m_panel->Move(m_panel->GetPosition().x, m_panel->GetParent()->FromDIP(TwipsToDip(twips)));
+    }
+
+private:
+    wxPanel* m_panel;
+};
+
+/// Makes a main window over a recording pane; `pane` points at it afterwards.
+inline Form1* MakeRecordedForm(RecordingPane*& pane, const std::string& folder = "/opt/tnews")
+{
+    Form1Options options;
+    options.programFolder = folder;
+    options.host = "h:1";
+    options.makePane = [&pane](wxWindow* parent, const TwipsRect& bounds)
+    {
+        auto recording = std::make_unique<RecordingPaneWindow>(parent, bounds);
+        pane = recording.get();
+        return std::unique_ptr<BrowserPane>(std::move(recording));
+    };
+    return new Form1(std::move(options));
+}
+
+} // namespace tnews

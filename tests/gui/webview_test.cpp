@@ -1,0 +1,192 @@
+// The main window on the platform's real web engine, against a loopback server that demands
+// Basic authentication, as the directory server does.
+#include "gui_support.h"
+
+#include "browser/utf8.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <wx/choice.h>
+#include <wx/textctrl.h>
+#include <wx/webview.h>
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+namespace tnews
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+
+struct Received
+{
+    std::string path;
+    std::multimap<std::string, std::string> params;
+    std::string authorization;
+};
+
+// Answers 401 with a Basic challenge until credentials come, then records the request.
+class ChallengingServer
+{
+public:
+    ChallengingServer()
+    {
+        m_server.Get(".*",
+                     [this](const httplib::Request& request, httplib::Response& response)
+                     {
+                         if (!request.has_header("Authorization"))
+                         {
+                             response.status = 401;
+                             response.set_header("WWW-Authenticate", "Basic realm=\"test\"");
+                             return;
+                         }
+                         std::lock_guard lock(m_mutex);
+                         m_received.push_back({request.path,
+                                               {request.params.begin(), request.params.end()},
+                                               request.get_header_value("Authorization")});
+                         response.set_content(m_page, "text/html; charset=utf-8");
+                     });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        WaitFor([this] { return m_server.is_running(); });
+    }
+    ~ChallengingServer()
+    {
+        m_server.stop();
+        m_thread.join();
+    }
+
+    std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
+    void SetPage(std::string page) { m_page = std::move(page); }
+    std::vector<Received> ReceivedSoFar()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_received;
+    }
+
+private:
+    httplib::Server m_server;
+    int m_port = 0;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::vector<Received> m_received;
+    std::string m_page = "<!DOCTYPE html><title>Listing</title><p>ok";
+};
+
+class WebViewTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // A program folder whose name needs escaping in a URL in every way it can.
+        folder = fs::temp_directory_path() / fs::u8path("tnews a#b%c S\xC3\xA9n\xC3\xA9gal");
+        fs::create_directories(folder);
+        std::ofstream(folder / "start.html") << "<!DOCTYPE html><title>Start page</title><p>start";
+
+        Form1Options options;
+        options.programFolder = folder.string(); // UTF-8 bytes on this platform
+        options.host = server.Host();
+        options.makePane = [this](wxWindow* parent, const TwipsRect& bounds)
+        {
+            return std::make_unique<WebViewPane>(parent, bounds, server.Host(),
+                                                 [this](const std::string& url)
+                                                 { launched.push_back(url); });
+        };
+        form = new Form1(std::move(options));
+        form->Show();
+        view = Find<wxWebView>(form, "WebBrowser1");
+        ASSERT_TRUE(view);
+    }
+    void TearDown() override
+    {
+        form->Destroy();
+        HandleEvents(std::chrono::milliseconds(50));
+        fs::remove_all(folder);
+    }
+
+    bool WaitForTitle(const char* title)
+    {
+        return WaitFor([&] { return !view->IsBusy() && view->GetCurrentTitle() == title; });
+    }
+    bool WaitForRequests(std::size_t count)
+    {
+        return WaitFor([&] { return server.ReceivedSoFar().size() >= count; });
+    }
+    void Menu(int id)
+    {
+        wxCommandEvent event(wxEVT_MENU, id);
+        form->ProcessWindowEvent(event);
+    }
+
+    ChallengingServer server;
+    fs::path folder;
+    Form1* form = nullptr;
+    wxWebView* view = nullptr;
+    std::vector<std::string> launched;
+};
+
+TEST_F(WebViewTest, ListingAndSearchReachTheServerWithCredentials)
+{
+    ASSERT_TRUE(WaitForTitle("Start page")) << ToUtf8(view->GetCurrentURL());
+
+    Menu(kMenuUSA);
+    auto* combo = Find<wxChoice>(form, "Combo1");
+    combo->SetSelection(45);
+    wxCommandEvent choice(wxEVT_CHOICE, combo->GetId());
+    choice.SetInt(45);
+    combo->ProcessWindowEvent(choice);
+    ASSERT_TRUE(WaitForRequests(1));
+    ASSERT_TRUE(WaitForTitle("Listing"));
+
+    // What a user could type that a URL would otherwise bend: "&", "#", "+", "%", blanks at
+    // both ends, letters beyond ASCII.
+    const std::string typed = "  fish&chips C# a+b 100% S\xC3\xA9n\xC3\xA9gal  ";
+    Find<wxTextCtrl>(form, "Text1")->SetValue(FromUtf8(typed));
+    form->KSearch_Click();
+    ASSERT_TRUE(WaitForRequests(2));
+
+    const std::vector<Received> received = server.ReceivedSoFar();
+    const std::string credentials = "Basic dG5ld3N1c2VyOnFzZWw0N3QydnliOHJkbw=="; // listing
+    EXPECT_EQ(received[0].path, "/software/news/tnewsudb.php");
+    EXPECT_EQ(received[0].params,
+              (std::multimap<std::string, std::string>{{"region", "usa"}, {"state", "Texas"}}));
+    EXPECT_EQ(received[0].authorization, credentials);
+    EXPECT_EQ(received[1].path, "/software/news/tnewsudb.php");
+    EXPECT_EQ(received[1].params,
+              (std::multimap<std::string, std::string>{{"region", "usa"}, {"skwords", typed}}));
+    EXPECT_EQ(received[1].authorization, credentials);
+}
+
+TEST_F(WebViewTest, PagesElsewhereOpenInTheDefaultBrowser)
+{
+    server.SetPage("<!DOCTYPE html><title>Links</title>"
+                   "<a id=away href='http://example.invalid/paper'>away</a>"
+                   "<a id=blank target=_blank href='http://example.invalid/new'>new</a>"
+                   "<a id=home href='/software/news/other'>home</a>");
+    form->Updates_Click();
+    ASSERT_TRUE(WaitForTitle("Links"));
+
+    view->RunScript("document.getElementById('away').click()");
+    view->RunScript("document.getElementById('blank').click()");
+    ASSERT_TRUE(WaitFor([&] { return launched.size() >= 2; }));
+    EXPECT_EQ(launched, (std::vector<std::string>{"http://example.invalid/paper",
+                                                  "http://example.invalid/new"}));
+    EXPECT_EQ(view->GetCurrentTitle(), "Links"); // the pane kept its page
+
+    // A link within the directory server stays in the pane.
+    server.SetPage("<!DOCTYPE html><title>Other</title>");
+    view->RunScript("document.getElementById('home').click()");
+    EXPECT_TRUE(WaitForTitle("Other"));
+    EXPECT_EQ(launched.size(), 2u);
+
+    form->TaviOrlund_Click();
+    EXPECT_EQ(launched.back(), "http://" + server.Host() + "/");
+    EXPECT_EQ(view->GetCurrentTitle(), "Other");
+}
+
+} // namespace
+} // namespace tnews
