@@ -3,10 +3,12 @@
 #include "form1_design.h"
 #include "native_style.h"
 #include "program_icon.h"
+#include "window_placement.h"
 
 #include "browser/local_files.h"
 #include "browser/twips.h"
 #include "browser/utf8.h"
+#include "info/about_box.h"
 #include "info/help_menu.h"
 
 #include <wx/app.h>
@@ -103,7 +105,6 @@ Form1::Form1(Form1Options options)
     Text1->Bind(wxEVT_LEFT_DOWN, &Form1::OnText1LeftDown, this);
     Bind(wxEVT_MENU, &Form1::OnMenu, this);
     Bind(wxEVT_CLOSE_WINDOW, &Form1::OnClose, this);
-    Bind(wxEVT_SIZE, &Form1::OnSize, this);
 }
 
 Form1::~Form1() = default;
@@ -187,7 +188,7 @@ void Form1::Form_Load()
     SetClientSize(
         FromDIP(wxSize(TwipsToDip(kClientWidth), TwipsToDip(ClientHeightFor(kRolledDownHeight)))));
 
-    PlaceOnScreen();
+    PlaceByFrame(this, [this] { PlaceOnScreen(); });
     SetTitle(wxTheApp->GetAppDisplayName());
 
     const float text1Height = kText1.height;
@@ -213,16 +214,6 @@ void Form1::PlaceOnScreen()
     const wxPoint position(screen.x + FromDIP(TwipsToDip(form1::WindowLeft(screenWidth, width))),
                            screen.y + FromDIP(TwipsToDip(form1::kTop)));
     Move(position);
-    m_placedAt = wxRect(position, GetSize());
-}
-
-void Form1::OnSize(wxSizeEvent& event)
-{
-    // Some window managers tell the width of their frame only once the window is on screen.
-    // Place the window again by its real outer width, unless the user has moved it since.
-    if (GetSize().x != m_placedAt.width && GetPosition() == m_placedAt.GetPosition())
-        PlaceOnScreen();
-    event.Skip();
 }
 
 void Form1::UpTop(wxTopLevelWindow& MehWnd)
@@ -300,7 +291,10 @@ void Form1::TaviOrlund_Click()
     OpenPublisherWebsite(*WebBrowser1, m_options.host);
 }
 
-void Form1::About_Click() {}
+void Form1::About_Click()
+{
+    ShowAboutBox();
+}
 
 void Form1::OnMenu(wxCommandEvent& event)
 {

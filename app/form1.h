@@ -84,7 +84,6 @@ private:
     void Place(wxWindow* control, const TwipsRect& bounds);
     void SetClientHeight(float twips);
     void PlaceOnScreen();
-    void OnSize(wxSizeEvent& event);
     void ShowSelection();
     void OnMenu(wxCommandEvent& event);
     void OnText1Char(wxKeyEvent& event);
@@ -93,7 +92,6 @@ private:
 
     const Form1Options m_options;
     bool m_loaded = false;
-    wxRect m_placedAt;
     wxPanel* m_client;
     std::unique_ptr<BrowserPane> WebBrowser1;
     wxButton* KSearch;

@@ -15,7 +15,7 @@ TNEWS_PACKAGES=(
     libgtest-dev
     libcpp-httplib-dev libsqlite3-dev
     xvfb xauth x11-utils openbox imagemagick
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-liberation2
 )
 
 # Installs those of the given Debian packages that are missing, with sudo when not root. Fails
