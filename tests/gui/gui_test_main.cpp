@@ -25,6 +25,9 @@ public:
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (CTest does so to find them) needs no display.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
     wxApp::SetInstance(new GuiTestApp);
     return wxEntry(argc, argv);
 }
