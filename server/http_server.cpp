@@ -17,11 +17,22 @@ constexpr time_t kTimeoutSeconds = 5;
 constexpr std::size_t kKeepAliveRequests = 1000;
 constexpr std::size_t kMaxBodyBytes = 8 * 1024;
 
-// httplib reads the body of these methods after the pre-routing handler; answering them there
-// would leave the body in the stream, to be read as the next request.
 bool MethodHasBody(const std::string& method)
 {
     return method == "POST" || method == "PUT" || method == "PATCH" || method == "DELETE";
+}
+
+// httplib reads the body of a POST, PUT, PATCH or DELETE only after the pre-routing handler.
+// Answering one that carries a body there would leave the body in the stream, to be read as the
+// next request; one without a body is answered at once rather than after httplib has waited
+// out the read timeout for a body that never comes.
+bool BodyFollows(const httplib::Request& request)
+{
+    if (!MethodHasBody(request.method))
+        return false;
+    return request.has_header("Transfer-Encoding") ||
+           (request.has_header("Content-Length") &&
+            request.get_header_value("Content-Length") != "0");
 }
 
 Request ToSiteRequest(const httplib::Request& request)
@@ -99,7 +110,7 @@ HttpServer::HttpServer(const Site& site, HttpOptions options) : m_impl(std::make
     server.set_pre_routing_handler(
         [&site](const httplib::Request& request, httplib::Response& response)
         {
-            if (MethodHasBody(request.method))
+            if (BodyFollows(request))
                 return httplib::Server::HandlerResponse::Unhandled;
             Apply(site.Handle(ToSiteRequest(request)), response);
             // httplib cuts the body to a requested Range whatever the status; the status must
@@ -109,8 +120,8 @@ HttpServer::HttpServer(const Site& site, HttpOptions options) : m_impl(std::make
             return httplib::Server::HandlerResponse::Handled;
         });
 
-    // Called for every status from 400 on. Pages of the Site pass through; a body-carrying
-    // request that reached no handler (all of them) gets the Site's 405, and httplib's own
+    // Called for every status from 400 on. Pages of the Site pass through; a request with a
+    // body, read and then routed nowhere, gets the Site's 405, and httplib's own
     // errors (malformed request, too long, too large) get a page like the Site's.
     server.set_error_handler(httplib::Server::HandlerWithResponse(
         [&site](const httplib::Request& request, httplib::Response& response)

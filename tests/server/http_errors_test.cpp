@@ -282,6 +282,7 @@ TEST(HttpErrorsTest, MalformedHttpGetsAPage)
         {"GARBAGE\r\n\r\n", "HTTP/1.1 400 "},
         {"GET / HTTP/9.9\r\nHost: x\r\n\r\n", "HTTP/1.1 400 "},
         {"TRACE / HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 405 "},
+        {"POST / HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 405 "},
         {"GET /" + std::string(9000, 'a') + " HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 414 "},
         {"POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 100000\r\n\r\n" + std::string(100000, 'x'),
          "HTTP/1.1 413 "},
