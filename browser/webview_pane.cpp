@@ -4,6 +4,7 @@
 #include "navigation_policy.h"
 #include "twips.h"
 #include "utf8.h"
+#include "web_engine.h"
 
 #include <wx/utils.h>
 #include <wx/webview.h>
@@ -24,6 +25,7 @@ WebViewPane::WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string 
           wxWebViewBackendDefault, 0, "WebBrowser1")),
       m_trustedHost(std::move(trustedHost)), m_openElsewhere(std::move(openElsewhere))
 {
+    ConfigureWebEngine(m_view);
     // A context menu would offer downloads and new windows; the pane offers neither.
     m_view->EnableContextMenu(false);
     m_view->Bind(wxEVT_WEBVIEW_NAVIGATING, &WebViewPane::OnNavigating, this);

@@ -1,0 +1,75 @@
+#include "web_engine.h"
+
+#include <wx/webview.h>
+
+#ifdef __WXGTK__
+#include <webkit2/webkit2.h>
+#endif
+
+namespace tnews
+{
+
+#ifdef __WXGTK__
+
+namespace
+{
+
+void CancelDownload(WebKitWebContext* /*context*/, WebKitDownload* download, gpointer /*data*/)
+{
+    // The program writes no files; a link to a file the engine can't show goes nowhere.
+    webkit_download_cancel(download);
+}
+
+// One context for every view of the process, keeping cookies, caches and website data in
+// memory only.
+WebKitWebContext* PaneContext()
+{
+    static WebKitWebContext* context = []
+    {
+        WebKitWebContext* ephemeral = webkit_web_context_new_ephemeral();
+        webkit_web_context_set_cache_model(ephemeral, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+        g_signal_connect(ephemeral, "download-started", G_CALLBACK(CancelDownload), nullptr);
+        return ephemeral;
+    }();
+    return context;
+}
+
+} // namespace
+
+void ConfigureWebEngine(wxWebView* view)
+{
+    auto* webView = static_cast<WebKitWebView*>(view->GetNativeBackend());
+    WebKitSettings* settings = webkit_web_view_get_settings(webView);
+    // Pages need no scripts of their own; the program's calls into the page still run.
+    webkit_settings_set_enable_javascript_markup(settings, FALSE);
+    webkit_settings_set_enable_html5_local_storage(settings, FALSE);
+    webkit_settings_set_enable_html5_database(settings, FALSE);
+    webkit_settings_set_enable_page_cache(settings, FALSE);
+    webkit_settings_set_enable_webgl(settings, FALSE);
+    webkit_settings_set_enable_webaudio(settings, FALSE);
+    webkit_settings_set_enable_media(settings, FALSE);
+}
+
+} // namespace tnews
+
+// wxWidgets makes its views with webkit_web_view_new() in WebKit's default context, whose
+// website data (caches, HSTS, storage) lives on disk, and it knows no other way. The program
+// defines these two entry points itself, so that wxWidgets, and WebKit where it asks for the
+// default context, get the ephemeral one above.
+extern "C" WebKitWebContext* webkit_web_context_get_default(void)
+{
+    return tnews::PaneContext();
+}
+
+extern "C" GtkWidget* webkit_web_view_new(void)
+{
+    return webkit_web_view_new_with_context(tnews::PaneContext());
+}
+
+#else
+
+void ConfigureWebEngine(wxWebView* /*view*/) {}
+
+} // namespace tnews
+
+#endif
