@@ -105,7 +105,7 @@ std::string UsageText()
            "  --latest A.B.C   newest program version, for update queries (default " +
            FormatVersion(Version{Major, Minor, Revision}) +
            ")\n"
-           "  --threads N      worker threads, one per open connection (default " +
+           "  --threads N      threads serving connections, each many (default " +
            std::to_string(kDefaultThreads) +
            ")\n"
            "  --help           show this text\n";

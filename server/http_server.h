@@ -8,24 +8,30 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tnews::server
 {
 
-/// Worker threads by default: each keep-alive connection holds one, and the program's pane and
-/// a few users' panes at once should never wait for a free thread.
-inline constexpr std::size_t kDefaultThreads = 64;
+/// Threads by default. Each serves many connections and never waits on one client, so a few are
+/// enough; more than the cores only help when one search runs long.
+inline constexpr std::size_t kDefaultThreads = 4;
+/// Connections held at most; past this the one that has waited longest for a request is closed.
+inline constexpr std::size_t kDefaultMaxConnections = 1024;
 
 struct HttpOptions
 {
     std::size_t threads = kDefaultThreads;
-    // Receives one common-log line per request, from any worker thread; no logging when empty.
+    // Receives one common-log line per request, from any thread; no logging when empty.
     std::function<void(const std::string&)> log;
+    std::size_t maxConnections = kDefaultMaxConnections;
 };
 
-/// Serves a Site over HTTP with limits for hostile clients: 5 s read and write timeouts, small
-/// request bodies, and httplib's request-line and header length limits. Every answer, including
-/// those httplib makes for malformed requests, is one of the Site's HTML pages.
+/// Serves a Site over HTTP with limits for hostile clients: a request's head must arrive whole
+/// within 5 s and stay within the limits of request_head.h, a kept-alive connection closes after
+/// 5 s without a request, request bodies are never read (the connection closes after answering),
+/// and a client that reads no answer for 5 s is dropped. Every answer, including those for
+/// malformed requests, is one of the Site's HTML pages.
 class HttpServer
 {
 public:
@@ -42,11 +48,16 @@ public:
     /// Accepts connections until Stop is called; false if the server was not bound.
     bool Listen();
 
-    /// Makes Listen return; safe from any thread once IsRunning is true.
+    /// Makes Listen return, at once if called before it; safe from any thread.
     void Stop();
 
     /// True while Listen is accepting connections.
     bool IsRunning() const;
+
+    /// The bytes the server sends on a connection that has received `received` and then closed
+    /// its side: each complete request answered in turn, exactly as on a socket, until one ends
+    /// the connection. Needs no Bind; for tests and fuzzing.
+    std::string Exchange(std::string_view received) const;
 
 private:
     class Impl;

@@ -24,7 +24,7 @@ TEST(CommandLineTest, ParsesBothOptionForms)
     EXPECT_EQ(defaults.port, 8047);
     EXPECT_EQ(defaults.bind, "127.0.0.1");
     EXPECT_EQ(defaults.latest, (Version{Major, Minor, Revision}));
-    EXPECT_GE(defaults.threads, 64u);
+    EXPECT_EQ(defaults.threads, kDefaultThreads);
 }
 
 TEST(CommandLineTest, RejectsBadOptions)

@@ -34,7 +34,7 @@ struct TestServerOptions
     std::filesystem::path catalogue = FixtureCataloguePath(); // unused when given newspapers
     Version latest{Major, Minor, Revision};
     int port = 0;            // 0: any free port
-    std::size_t threads = 8; // each open connection holds one
+    std::size_t threads = 2; // each serves many connections
 };
 
 class TestServer
