@@ -370,18 +370,21 @@ bool HttpServer::IsRunning() const
     return m_impl->running;
 }
 
-std::string HttpServer::Exchange(std::string_view received) const
+std::vector<std::string> HttpServer::Exchange(std::string_view received) const
 {
     const Peer peer{"127.0.0.1", 40000, "127.0.0.1", 8047};
-    std::string output;
+    std::vector<std::string> answers;
     for (std::size_t requests = 1; !received.empty(); ++requests)
     {
-        const Served served = m_impl->Serve(received, peer, requests >= kKeepAliveRequests, output);
+        std::string answer;
+        const Served served = m_impl->Serve(received, peer, requests >= kKeepAliveRequests, answer);
+        if (!answer.empty())
+            answers.push_back(std::move(answer));
         if (served.close || served.consumed == 0)
             break;
         received.remove_prefix(served.consumed);
     }
-    return output;
+    return answers;
 }
 
 } // namespace tnews::server

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tnews::server
 {
@@ -54,10 +55,10 @@ public:
     /// True while Listen is accepting connections.
     bool IsRunning() const;
 
-    /// The bytes the server sends on a connection that has received `received` and then closed
-    /// its side: each complete request answered in turn, exactly as on a socket, until one ends
-    /// the connection. Needs no Bind; for tests and fuzzing.
-    std::string Exchange(std::string_view received) const;
+    /// The answers the server sends, each whole, on a connection that has received `received`
+    /// and then closed its side: each complete request answered in turn, exactly as on a
+    /// socket, until one ends the connection. Needs no Bind; for tests and fuzzing.
+    std::vector<std::string> Exchange(std::string_view received) const;
 
 private:
     class Impl;
