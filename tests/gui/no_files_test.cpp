@@ -1,0 +1,114 @@
+// The program writes no file: its own run, the web engine and the toolkit included. Runs in a
+// process of its own whose home and data folders are empty temporary ones, set before the
+// toolkit starts.
+#include "gui_support.h"
+
+#include "test_server.h"
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/choice.h>
+#include <wx/log.h>
+#include <wx/webview.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace tnews
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+
+fs::path home;
+
+std::vector<std::string> FilesUnder(const fs::path& folder)
+{
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (!entry.is_directory())
+            files.push_back(entry.path().string());
+    return files;
+}
+
+TEST(NoFilesTest, BrowsingWritesNothing)
+{
+    server::testing::TestServer server;
+    Form1Options options;
+    options.programFolder = TNEWS_PROGRAM_FOLDER;
+    options.host = server.Host();
+    options.makePane = [&server](wxWindow* parent, const TwipsRect& bounds) {
+        return std::make_unique<WebViewPane>(parent, bounds, server.Host(),
+                                             [](const std::string&) {});
+    };
+    auto* form = new Form1(std::move(options));
+    form->Show();
+    auto* view = Find<wxWebView>(form, "WebBrowser1");
+    const auto shows = [&](const char* words)
+    {
+        return WaitFor(
+            [&] {
+                return !view->IsBusy() && view->GetPageSource().Contains(wxString::FromUTF8(words));
+            });
+    };
+    EXPECT_TRUE(shows("Find newspapers by place"));
+    wxCommandEvent usa(wxEVT_MENU, kMenuUSA);
+    form->ProcessWindowEvent(usa);
+    auto* combo = Find<wxChoice>(form, "Combo1");
+    combo->SetSelection(45);
+    form->Combo1_Click();
+    EXPECT_TRUE(shows("Houston Chronicle"));
+    form->Updates_Click();
+    EXPECT_TRUE(shows("current version"));
+    form->About_Click();
+    HandleEvents();
+    EndRun();
+    HandleEvents();
+
+    EXPECT_EQ(FilesUnder(home), std::vector<std::string>{});
+}
+
+} // namespace
+} // namespace tnews
+
+namespace
+{
+
+class NoFilesTestApp : public wxApp
+{
+public:
+    bool OnInit() override
+    {
+        delete wxLog::SetActiveTarget(new wxLogStderr);
+        SetAppDisplayName("Tavi's Newspapers");
+        return true;
+    }
+    int OnRun() override { return RUN_ALL_TESTS(); }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    // Everywhere the toolkit and the engine would keep something, before either starts. The
+    // runtime folder is the session's sockets, which a desktop always provides.
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("tnews-files-" + std::to_string(getpid()));
+    tnews::home = root / "home";
+    fs::create_directories(tnews::home);
+    fs::create_directories(root / "runtime");
+    fs::permissions(root / "runtime", fs::perms::owner_all);
+    setenv("HOME", tnews::home.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
+    for (const char* variable :
+         {"XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+        unsetenv(variable);
+    wxApp::SetInstance(new NoFilesTestApp);
+    const int status = wxEntry(argc, argv);
+    fs::remove_all(root);
+    return status;
+}
