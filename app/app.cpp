@@ -3,6 +3,7 @@
 #include "form1.h"
 
 #include "browser/utf8.h"
+#include "browser/web_engine.h"
 
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
@@ -45,6 +46,12 @@ void Main()
     options.programFolder = ProgramFolder();
     auto* form = new Form1(std::move(options));
     form->Show();
+}
+
+bool TnewsApp::Initialize(int& count, wxChar** arguments)
+{
+    PrepareWebEngine();
+    return wxApp::Initialize(count, arguments);
 }
 
 bool TnewsApp::OnInit()

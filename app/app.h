@@ -18,6 +18,7 @@ void Main();
 class TnewsApp : public wxApp
 {
 public:
+    bool Initialize(int& count, wxChar** arguments) override;
     bool OnInit() override;
     int OnRun() override;
     bool OnExceptionInMainLoop() override;

@@ -36,6 +36,15 @@ WebKitWebContext* PaneContext()
 
 } // namespace
 
+void PrepareWebEngine()
+{
+    // Without a GPU the engine composites in software, which costs its processes about 50 MiB
+    // and gains plain pages nothing. The settings' hardware acceleration policy would be the
+    // lever, but its "never" leaves the view blank in the engine release of Debian 12; the
+    // engine's own switch works. A user's explicit choice stands.
+    g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
+}
+
 void ConfigureWebEngine(wxWebView* view)
 {
     auto* webView = static_cast<WebKitWebView*>(view->GetNativeBackend());

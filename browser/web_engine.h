@@ -6,6 +6,10 @@ class wxWebView;
 namespace tnews
 {
 
+/// Sets up the engine for the whole process; call it before the toolkit starts, while the
+/// process has one thread.
+void PrepareWebEngine();
+
 /// Keeps the engine to what the pane needs: pages and links, no page scripts, storage or
 /// media, and nothing kept on disk.
 void ConfigureWebEngine(wxWebView* view);

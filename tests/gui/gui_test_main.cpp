@@ -4,12 +4,19 @@
 #include <wx/image.h>
 #include <wx/log.h>
 
+#include "browser/web_engine.h"
+
 namespace
 {
 
 class GuiTestApp : public wxApp
 {
 public:
+    bool Initialize(int& count, wxChar** arguments) override
+    {
+        tnews::PrepareWebEngine(); // as the program does
+        return wxApp::Initialize(count, arguments);
+    }
     bool OnInit() override
     {
         // Failures go to the test output, not to message boxes that would wait for a click.
