@@ -7,11 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace tnews::server
 {
 namespace
@@ -242,39 +237,6 @@ TEST(HttpErrorsTest, HostileKeywordsAreOnlyText)
     }
 }
 
-// Sends raw bytes and returns the server's answer: its head and as much body as its
-// Content-Length announces. The connection stays open for writing, because the server drops
-// answers to a client that has half-closed it.
-std::string RawExchange(int port, const std::string& request)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    timeval timeout{5, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    std::string answer;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(request.size()))
-    {
-        char buffer[4096];
-        ssize_t got = 0;
-        std::size_t expected = std::string::npos;
-        while (answer.size() < expected && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
-        {
-            answer.append(buffer, static_cast<std::size_t>(got));
-            const std::size_t headEnd = answer.find("\r\n\r\n");
-            const std::size_t length = answer.find("Content-Length: ");
-            if (headEnd != std::string::npos && length != std::string::npos && length < headEnd)
-                expected = headEnd + 4 + std::stoul(answer.substr(length + 16));
-        }
-    }
-    ::close(fd);
-    return answer;
-}
-
 TEST(HttpErrorsTest, MalformedHttpGetsAPage)
 {
     const TestServer server;
@@ -290,7 +252,7 @@ TEST(HttpErrorsTest, MalformedHttpGetsAPage)
     for (const auto& [request, statusLine] : cases)
     {
         SCOPED_TRACE(request.substr(0, 60));
-        const std::string answer = RawExchange(server.Port(), request);
+        const std::string answer = testing::RawExchange(server.Port(), request);
         EXPECT_EQ(answer.rfind(statusLine, 0), 0u) << answer;
         EXPECT_TRUE(Contains(answer, "Content-Security-Policy: default-src 'none'")) << answer;
         EXPECT_TRUE(Contains(answer, "<html lang=\"en\">")) << answer;

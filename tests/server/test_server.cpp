@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <stdexcept>
 
@@ -107,6 +115,83 @@ httplib::Response Fetch(const TestServer& server, const std::string& target,
         return failed;
     }
     return *result;
+}
+
+namespace
+{
+
+// Head and announced body of the first answer in `answer` are complete.
+bool IsWholeAnswer(std::string_view answer)
+{
+    const std::size_t headEnd = answer.find("\r\n\r\n");
+    if (headEnd == std::string_view::npos)
+        return false;
+    const std::size_t length = answer.find("\r\nContent-Length: ");
+    if (length == std::string_view::npos || length > headEnd)
+        return false;
+    const std::size_t body = std::stoul(std::string(answer.substr(length + 18, 12)));
+    return answer.size() >= headEnd + 4 + body;
+}
+
+} // namespace
+
+std::string RawExchange(int port, std::string_view request, const RawOptions& options)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    {
+        ::close(fd);
+        return answer;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    const auto deadline = std::chrono::steady_clock::now() + options.timeout;
+    std::size_t sent = 0;
+    if (request.empty() && options.shutdownAfterSending)
+        ::shutdown(fd, SHUT_WR);
+    for (;;)
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd watch{fd, static_cast<short>(POLLIN | (sent < request.size() ? POLLOUT : 0)), 0};
+        if (left.count() <= 0 || ::poll(&watch, 1, static_cast<int>(left.count())) <= 0)
+            break;
+        if ((watch.revents & (POLLIN | POLLHUP | POLLERR)) != 0)
+        {
+            char buffer[16384];
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got > 0)
+                answer.append(buffer, static_cast<std::size_t>(got));
+            else if (got == 0 || (errno != EAGAIN && errno != EINTR))
+                break;
+            if (!options.untilClosed && IsWholeAnswer(answer))
+                break;
+        }
+        if ((watch.revents & POLLOUT) != 0)
+        {
+            const ssize_t put =
+                ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+            if (put > 0)
+                sent += static_cast<std::size_t>(put);
+            else if (errno != EAGAIN && errno != EINTR)
+                sent = request.size(); // the server has closed; read what it said
+            if (sent == request.size() && options.shutdownAfterSending)
+                ::shutdown(fd, SHUT_WR);
+        }
+    }
+    ::close(fd);
+    return answer;
+}
+
+int RawStatus(std::string_view answer)
+{
+    if (!answer.starts_with("HTTP/1.1 ") || answer.size() < 12)
+        return 0;
+    return std::stoi(std::string(answer.substr(9, 3)));
 }
 
 void ExpectHtmlHeaders(const httplib::Response& response)

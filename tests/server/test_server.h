@@ -11,6 +11,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -82,6 +83,22 @@ httplib::Headers BasicAuth(std::string_view user, std::string_view password);
 /// the current test with the client error and gives a response with status -1.
 httplib::Response Fetch(const TestServer& server, const std::string& target,
                         const httplib::Headers& headers = {});
+
+struct RawOptions
+{
+    std::chrono::milliseconds timeout{10000};
+    bool shutdownAfterSending = false; // then half-close, as a client that gives up
+    bool untilClosed = false;          // read every answer until the server closes
+};
+
+/// Sends `request` byte for byte on a new connection to 127.0.0.1:`port`, reading while it
+/// sends, and returns what comes back: the first answer's head and as much body as its
+/// Content-Length announces (or all until the server closes, see RawOptions). Sending stops
+/// early if the server closes first; "" when nothing came back.
+std::string RawExchange(int port, std::string_view request, const RawOptions& options = {});
+
+/// The status of a raw answer ("HTTP/1.1 404 ..." gives 404), 0 for none.
+int RawStatus(std::string_view answer);
 
 /// True if `part` occurs in `text`.
 inline bool Contains(std::string_view text, std::string_view part)
