@@ -125,7 +125,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                            return Contains(pair.first, password) ||
                                                   Contains(pair.second, password);
                                        }) ||
-                           Contains(request.path, password) || Contains(request.method, password);
+                           Contains(request.path, password) || Contains(request.method, password) ||
+                           Contains(request.host, password);
         Check(typed || !Contains(response.body, password), "no page shows a password");
     }
     return 0;
