@@ -78,8 +78,10 @@ int TnewsApp::OnRun()
 
 bool TnewsApp::OnExceptionInMainLoop()
 {
+    // Report it, then end the run in order: the loop stops and OnRun returns the status.
     Fail(CurrentExceptionMessage());
-    return false;
+    ExitMainLoop();
+    return true;
 }
 
 void TnewsApp::OnUnhandledException()
