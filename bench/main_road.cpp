@@ -29,20 +29,23 @@ class ListingServer
 public:
     ListingServer()
     {
-        m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            {
-                std::lock_guard lock(m_mutex);
-                if (!m_arrived)
-                    m_arrived = Clock::now();
-            }
-            if (!request.has_header("Authorization"))
-            {
-                response.status = 401;
-                response.set_header("WWW-Authenticate", "Basic realm=\"bench\"");
-                return;
-            }
-            response.set_content("<!DOCTYPE html><title>Listing</title><p>papers", "text/html");
-        });
+        m_server.Get(".*",
+                     [this](const httplib::Request& request, httplib::Response& response)
+                     {
+                         {
+                             std::lock_guard lock(m_mutex);
+                             if (!m_arrived)
+                                 m_arrived = Clock::now();
+                         }
+                         if (!request.has_header("Authorization"))
+                         {
+                             response.status = 401;
+                             response.set_header("WWW-Authenticate", "Basic realm=\"bench\"");
+                             return;
+                         }
+                         response.set_content("<!DOCTYPE html><title>Listing</title><p>papers",
+                                              "text/html");
+                     });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         while (!m_server.is_running())
@@ -81,14 +84,7 @@ int RunBenchmark()
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "start.html") << "<!DOCTYPE html><title>Start</title>";
 
-    Form1Options options;
-    options.programFolder = folder.string();
-    options.host = server.Host();
-    options.makePane = [&server](wxWindow* parent, const TwipsRect& bounds) {
-        return std::make_unique<WebViewPane>(parent, bounds, server.Host(),
-                                             [](const std::string&) {});
-    };
-    auto* form = new Form1(std::move(options));
+    Form1* form = MakeEngineForm(server.Host(), folder.string());
     form->Show();
     auto* view = Find<wxWebView>(form, "WebBrowser1");
     auto* combo = Find<wxChoice>(form, "Combo1");
@@ -122,8 +118,8 @@ int RunBenchmark()
     std::sort(latencies.begin(), latencies.end());
     std::printf("main road, choice to listing request at the server, %zu choices:\n",
                 latencies.size());
-    std::printf("  median %.2f ms, worst %.2f ms (best %.2f ms)\n",
-                latencies[latencies.size() / 2], latencies.back(), latencies.front());
+    std::printf("  median %.2f ms, worst %.2f ms (best %.2f ms)\n", latencies[latencies.size() / 2],
+                latencies.back(), latencies.front());
     return 0;
 }
 

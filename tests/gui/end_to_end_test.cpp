@@ -24,14 +24,7 @@ class EndToEndTest : public testing::Test
 protected:
     void SetUp() override
     {
-        Form1Options options;
-        options.programFolder = TNEWS_PROGRAM_FOLDER;
-        options.host = server.Host();
-        options.makePane = [this](wxWindow* parent, const TwipsRect& bounds) {
-            return std::make_unique<WebViewPane>(parent, bounds, server.Host(),
-                                                 [](const std::string&) {});
-        };
-        form = new Form1(std::move(options));
+        form = MakeEngineForm(server.Host(), TNEWS_PROGRAM_FOLDER);
         form->Show();
         view = Find<wxWebView>(form, "WebBrowser1");
         ASSERT_TRUE(view);

@@ -22,12 +22,7 @@ class FailingServerTest : public testing::Test
 protected:
     void Open(const std::string& host)
     {
-        Form1Options options;
-        options.programFolder = TNEWS_PROGRAM_FOLDER;
-        options.host = host;
-        options.makePane = [host](wxWindow* parent, const TwipsRect& bounds)
-        { return std::make_unique<WebViewPane>(parent, bounds, host, [](const std::string&) {}); };
-        form = new Form1(std::move(options));
+        form = MakeEngineForm(host, TNEWS_PROGRAM_FOLDER);
         form->Show();
         view = Find<wxWebView>(form, "WebBrowser1");
         view->Bind(wxEVT_WEBVIEW_ERROR,

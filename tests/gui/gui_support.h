@@ -81,4 +81,18 @@ inline Form1* MakeRecordedForm(RecordingPane*& pane, const std::string& folder =
     return new Form1(std::move(options));
 }
 
+/// Makes a main window on the platform's real web engine, for the directory server at `host`;
+/// pages that belong in the default browser go to `openElsewhere`.
+inline Form1* MakeEngineForm(
+    const std::string& host, const std::string& folder,
+    DefaultBrowserLauncher openElsewhere = [](const std::string&) {})
+{
+    Form1Options options;
+    options.programFolder = folder;
+    options.host = host;
+    options.makePane = [host, openElsewhere](wxWindow* parent, const TwipsRect& bounds)
+    { return std::make_unique<WebViewPane>(parent, bounds, host, openElsewhere); };
+    return new Form1(std::move(options));
+}
+
 } // namespace tnews

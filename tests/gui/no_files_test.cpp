@@ -2,13 +2,13 @@
 // process of its own whose home and data folders are empty temporary ones, set before the
 // toolkit starts.
 #include "gui_support.h"
+#include "gui_test_app.h"
 
 #include "test_server.h"
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/choice.h>
-#include <wx/log.h>
 #include <wx/webview.h>
 
 #include <cstdlib>
@@ -35,14 +35,7 @@ std::vector<std::string> FilesUnder(const fs::path& folder)
 TEST(NoFilesTest, BrowsingWritesNothing)
 {
     server::testing::TestServer server;
-    Form1Options options;
-    options.programFolder = TNEWS_PROGRAM_FOLDER;
-    options.host = server.Host();
-    options.makePane = [&server](wxWindow* parent, const TwipsRect& bounds) {
-        return std::make_unique<WebViewPane>(parent, bounds, server.Host(),
-                                             [](const std::string&) {});
-    };
-    auto* form = new Form1(std::move(options));
+    Form1* form = MakeEngineForm(server.Host(), TNEWS_PROGRAM_FOLDER);
     form->Show();
     auto* view = Find<wxWebView>(form, "WebBrowser1");
     const auto shows = [&](const char* words)
@@ -72,23 +65,6 @@ TEST(NoFilesTest, BrowsingWritesNothing)
 } // namespace
 } // namespace tnews
 
-namespace
-{
-
-class NoFilesTestApp : public wxApp
-{
-public:
-    bool OnInit() override
-    {
-        delete wxLog::SetActiveTarget(new wxLogStderr);
-        SetAppDisplayName("Tavi's Newspapers");
-        return true;
-    }
-    int OnRun() override { return RUN_ALL_TESTS(); }
-};
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
@@ -107,7 +83,7 @@ int main(int argc, char** argv)
     for (const char* variable :
          {"XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
         unsetenv(variable);
-    wxApp::SetInstance(new NoFilesTestApp);
+    wxApp::SetInstance(new tnews::GuiTestApp);
     const int status = wxEntry(argc, argv);
     fs::remove_all(root);
     return status;

@@ -87,16 +87,8 @@ protected:
         fs::create_directories(folder);
         std::ofstream(folder / "start.html") << "<!DOCTYPE html><title>Start page</title><p>start";
 
-        Form1Options options;
-        options.programFolder = folder.string(); // UTF-8 bytes on this platform
-        options.host = server.Host();
-        options.makePane = [this](wxWindow* parent, const TwipsRect& bounds)
-        {
-            return std::make_unique<WebViewPane>(parent, bounds, server.Host(),
-                                                 [this](const std::string& url)
-                                                 { launched.push_back(url); });
-        };
-        form = new Form1(std::move(options));
+        form = MakeEngineForm(server.Host(), folder.string(), // UTF-8 bytes here
+                              [this](const std::string& url) { launched.push_back(url); });
         form->Show();
         view = Find<wxWebView>(form, "WebBrowser1");
         ASSERT_TRUE(view);
