@@ -33,8 +33,7 @@ protected:
     }
     void TearDown() override
     {
-        if (wxWindow::FindWindowByName("Form1"))
-            form->Destroy();
+        EndRun(); // the main window and any About box
         HandleEvents(std::chrono::milliseconds(50));
     }
 
@@ -261,6 +260,22 @@ TEST_F(Form1Test, HelpMenuUsesThePane)
                "Navigate http://tnewsuser:hup39zk5wcaj7fen@h:1/updates/tnewss.php?version=6.1.3",
                "Navigate http://h:1/ null _blank"}));
     EXPECT_EQ(combo->GetCount(), 53u);
+}
+
+TEST_F(Form1Test, AccessKeysOpenTheMenusAndChooseItems)
+{
+    form->Raise();
+    ASSERT_TRUE(WaitFor([&] { return form->IsActive(); }));
+    wxUIActionSimulator input;
+    input.Char('r', wxMOD_ALT);
+    HandleEvents();
+    input.Char('u');
+    EXPECT_TRUE(WaitFor([&] { return combo->GetCount() == 53; }));
+
+    input.Char('h', wxMOD_ALT);
+    HandleEvents();
+    input.Char('a');
+    EXPECT_TRUE(WaitFor([] { return wxWindow::FindWindowByName("AboutTN") != nullptr; }));
 }
 
 TEST_F(Form1Test, ExitAndCloseEndTheRun)
