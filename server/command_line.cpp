@@ -105,9 +105,8 @@ std::string UsageText()
            "  --latest A.B.C   newest program version, for update queries (default " +
            FormatVersion(Version{Major, Minor, Revision}) +
            ")\n"
-           "  --threads N      threads serving connections, each many (default " +
-           std::to_string(kDefaultThreads) +
-           ")\n"
+           "  --threads N      threads serving connections, each many (default: one per\n"
+           "                   core)\n"
            "  --help           show this text\n";
 }
 

@@ -11,9 +11,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 namespace tnews::server
 {
@@ -167,7 +169,9 @@ private:
 
 HttpServer::Impl::Impl(const Site& site, HttpOptions options) : m_site(site), m_log(options.log)
 {
-    limits.threads = options.threads == 0 ? 1 : options.threads;
+    limits.threads = options.threads != 0
+                         ? options.threads
+                         : std::max<std::size_t>(1, std::thread::hardware_concurrency());
     limits.maxConnections = options.maxConnections;
     limits.maxRequestsPerConnection = kKeepAliveRequests;
     limits.idle = limits.head = limits.write = kTimeout;

@@ -14,9 +14,9 @@
 namespace tnews::server
 {
 
-/// Threads by default. Each serves many connections and never waits on one client, so a few are
-/// enough; more than the cores only help when one search runs long.
-inline constexpr std::size_t kDefaultThreads = 4;
+/// Threads by default: 0, one per core. Each serves many connections and never waits on one
+/// client; more threads than cores only add switching and lengthen the slowest answers.
+inline constexpr std::size_t kDefaultThreads = 0;
 /// Connections held at most; past this the one that has waited longest for a request is closed.
 inline constexpr std::size_t kDefaultMaxConnections = 1024;
 

@@ -75,7 +75,7 @@ std::chrono::seconds Duration()
 TEST(ServerLoadTest, EveryAnswerRightAt256Connections)
 {
     testing::TestServerOptions options;
-    options.threads = kDefaultThreads;
+    options.threads = kDefaultThreads; // one per core, as tnews-server runs
     if (std::filesystem::exists(testing::RealCataloguePath()))
         options.catalogue = testing::RealCataloguePath();
     const testing::TestServer server(options);
