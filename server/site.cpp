@@ -239,11 +239,16 @@ Response Site::HandleSearch(const RegionInfo& region, std::string_view typed) co
                                       " bytes); at most " + std::to_string(kMaxKeywordBytes) +
                                       " are searched.");
     }
+    const std::string key = ListingKey(region, typed);
+    if (std::optional<std::string> page = m_searchPages.Find(key))
+        return HtmlResponse(200, std::move(*page));
     const std::optional<std::string> match = MatchExpression(typed);
     if (!match)
         return HtmlResponse(200, AskForWordPage(region, typed));
     const SearchResult result = m_store.Search(region, *match, kMaxSearchResults);
-    return HtmlResponse(200, SearchPage(region, typed, m_newspapers, result));
+    std::string page = SearchPage(region, typed, m_newspapers, result);
+    m_searchPages.Insert(key, page);
+    return HtmlResponse(200, std::move(page));
 }
 
 Response Site::HandleUpdate(const Request& request) const

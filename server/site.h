@@ -3,6 +3,7 @@
 #pragma once
 
 #include "catalogue_file.h"
+#include "page_cache.h"
 #include "search_store.h"
 #include "version.h"
 
@@ -17,6 +18,8 @@ namespace tnews::server
 
 /// Results shown by a keyword search; a note says when there are more.
 inline constexpr std::size_t kMaxSearchResults = 50;
+/// Search pages kept for repeated searches, in bytes: some thousands of searches.
+inline constexpr std::size_t kSearchCacheBytes = 4 * 1024 * 1024;
 
 struct Request
 {
@@ -68,6 +71,8 @@ private:
     Version m_latest;
     SearchStore m_store;
     std::unordered_map<std::string, std::string> m_listingPages; // ListingKey -> page
+    // The catalogue never changes while the server runs, so neither does a search's page.
+    mutable PageCache m_searchPages{kSearchCacheBytes}; // ListingKey of the typed text -> page
     std::string m_publisherPage;
 };
 
