@@ -42,7 +42,7 @@ int main(int argc, char** argv)
 {
     const std::size_t perConnection = argc > 1 ? std::stoul(argv[1]) : 500;
     server::testing::TestServerOptions options;
-    options.threads = kConnections;
+    options.threads = server::kDefaultThreads;
     if (std::filesystem::exists(server::testing::RealCataloguePath()))
         options.catalogue = server::testing::RealCataloguePath();
     const server::testing::TestServer testServer(options);
