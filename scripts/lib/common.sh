@@ -8,7 +8,8 @@ tnews_die()
 
 # The Debian packages of the whole stack: compiler and build tools, wxWidgets with its web view,
 # GoogleTest, the server's HTTP and SQLite libraries, and a virtual display with a window manager
-# for the GUI tests; clang with its fuzzing runtime for scripts/fuzz.
+# for the GUI tests; clang with its fuzzing runtime for scripts/fuzz; the validators and tools of
+# the packaging tests and scripts/screenshots.
 TNEWS_PACKAGES=(
     g++ cmake make pkg-config
     libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev libwebkit2gtk-4.0-dev
@@ -17,6 +18,7 @@ TNEWS_PACKAGES=(
     xvfb xauth x11-utils openbox imagemagick
     fonts-dejavu-core fonts-liberation2
     clang libclang-rt-14-dev
+    desktop-file-utils appstream systemd groff-base dpkg-dev strace xdotool
 )
 
 # Installs those of the given Debian packages that are missing, with sudo when not root. Fails
