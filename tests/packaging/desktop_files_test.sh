@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Validates the installed desktop entry and metainfo, and checks that they name each other, the
+# installed icon and program, and the committed screenshots.
+#   desktop_files_test.sh PREFIX APP_ID SOURCE_DIR
+source "$(dirname "$0")/lib.sh"
+prefix=$1 id=$2 source=$3
+desktop=$prefix/share/applications/$id.desktop
+metainfo=$prefix/share/metainfo/$id.metainfo.xml
+
+# Both validators pass files with hints; these files are to have none.
+out=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$out" ] ||
+    fail "desktop-file-validate $desktop: $out"
+out=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1) ||
+    fail "appstreamcli validate $metainfo: $out"
+! grep -q '^[EWIP]: ' <<<"$out" || fail "appstreamcli validate $metainfo: $out"
+
+value() { sed -n "s/^$1=//p" "$desktop"; }
+[ "$(value Icon)" = "$id" ] || fail "the desktop entry's icon is $(value Icon), not $id"
+[ -x "$prefix/bin/$(value Exec)" ] || fail "the desktop entry runs $(value Exec), not in $prefix/bin"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo does not launch $id.desktop"
+grep -q "<id>$id</id>" "$metainfo" || fail "the metainfo's id is not $id"
+
+# The metainfo names every committed screenshot, each by an https URL; the README shows some.
+named=$(sed -n 's|.*<image>\(.*\)</image>.*|\1|p' "$metainfo")
+[ -n "$named" ] || fail "the metainfo names no screenshots"
+for url in $named; do
+    case "$url" in https://*) ;; *) fail "screenshot URL $url is not https" ;; esac
+    [ -f "$source/docs/screenshots/${url##*/}" ] ||
+        fail "the metainfo names $url, which is not in docs/screenshots/"
+done
+for png in "$source"/docs/screenshots/*.png; do
+    grep -q "/${png##*/}</image>" "$metainfo" || fail "the metainfo does not name ${png##*/}"
+done
+shown=$(grep -o 'docs/screenshots/[A-Za-z0-9_.-]*\.png' "$source/README.md" || true)
+[ -n "$shown" ] || fail "README.md shows no screenshot"
+for png in $shown; do
+    [ -f "$source/$png" ] || fail "README.md shows $png, which does not exist"
+done
+echo "ok: $desktop and $metainfo"

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Runs the installed server under strace through start-up, every kind of request and SIGTERM,
+# and checks that it needs nothing the installed service's sandbox refuses: every system call in
+# its SystemCallFilter, every socket in its RestrictAddressFamilies, and no memory both writable
+# and executable (MemoryDenyWriteExecute). A call the filter refused would fail with EPERM.
+#   service_syscalls_test.sh PREFIX
+source "$(dirname "$0")/lib.sh"
+prefix=$1
+unit=$prefix/lib/systemd/system/tnews-server.service
+work=$(mktemp -d)
+trap 'stop_server; rm -rf "$work"' EXIT
+
+# The system calls of groups and names, nested groups expanded, from systemd's own tables.
+systemd-analyze syscall-filter >"$work/groups" 2>/dev/null || fail "systemd-analyze syscall-filter failed"
+expand()
+{
+    awk -v want="$*" '
+        /^@/ { group = $1; next }
+        /^ *#/ || NF == 0 { next }
+        { members[group] = members[group] " " $1 }
+        function add(name,   n, list, i) {
+            if (name in seen) return
+            seen[name] = 1
+            if (name !~ /^@/) { print name; return }
+            n = split(members[name], list, " ")
+            for (i = 1; i <= n; i++) add(list[i])
+        }
+        END { n = split(want, names, " "); for (i = 1; i <= n; i++) add(names[i]) }
+    ' "$work/groups" | sort -u
+}
+allow=() deny=()
+while read -r line; do
+    case "$line" in
+    '~'*) deny+=(${line#\~}) ;;
+    *) [ ${#deny[@]} -eq 0 ] || fail "$unit: an allow list after a deny list"; allow+=($line) ;;
+    esac
+done < <(sed -n 's/^SystemCallFilter=//p' "$unit")
+[ ${#allow[@]} -gt 0 ] || fail "$unit has no SystemCallFilter allow list"
+comm -23 <(expand "${allow[@]}") <(expand "${deny[@]}") >"$work/allowed"
+families=$(sed -n 's/^RestrictAddressFamilies=//p' "$unit")
+[ -n "$families" ] || fail "$unit has no RestrictAddressFamilies"
+
+strace -f -qq -o "$work/trace" "$prefix/bin/tnews-server" --port 0 >"$work/log" 2>&1 &
+strace_pid=$!
+for _ in $(seq 200); do
+    grep -q 'listening on' "$work/log" && break
+    kill -0 "$strace_pid" 2>/dev/null || fail "the server did not start: $(cat "$work/log")"
+    sleep 0.05
+done
+port=$(sed -n 's|.*listening on http://[^:]*:\([0-9]*\)/.*|\1|p' "$work/log")
+[ -n "$port" ] || fail "the server did not start within 10 s: $(cat "$work/log")"
+server_pid=$(head -n 1 "$work/trace" | cut -d' ' -f1)
+
+# Prints the status code of a GET of the path, with Basic credentials when given.
+status()
+{
+    local auth=
+    [ -n "${2:-}" ] && auth="Authorization: Basic $(printf '%s' "tnewsuser:$2" | base64)"$'\r\n'
+    exec 3<>"/dev/tcp/127.0.0.1/$port"
+    printf 'GET %s HTTP/1.1\r\nHost: localhost\r\n%sConnection: close\r\n\r\n' "$1" "$auth" >&3
+    head -n 1 <&3 | cut -d' ' -f2
+    exec 3<&-
+}
+listing=qsel47t2vyb8rdo update=hup39zk5wcaj7fen
+while read -r expected path password; do
+    got=$(status "$path" "$password")
+    [ "$got" = "$expected" ] || fail "GET $path gave $got, not $expected"
+done <<EOF2
+200 /software/news/tnewsudb.php?region=usa&state=Texas $listing
+200 /software/news/tnewscdb.php?region=canada&skwords=star $listing
+200 /software/news/tnewscdb.php?region=canada&skwords=star $listing
+200 /updates/tnewss.php?version=6.1.3 $update
+200 /
+401 /software/news/tnewsidb.php?region=international&country=France
+404 /nowhere
+EOF2
+kill -TERM "$server_pid"
+wait "$strace_pid" || fail "the server did not stop cleanly on SIGTERM: $(cat "$work/log")"
+server_pid=
+
+sed -E -n 's/^[0-9]+ +(<\.\.\. )?([a-z0-9_]+)[( ].*/\2/p' "$work/trace" | sort -u >"$work/used"
+refused=$(comm -23 "$work/used" "$work/allowed")
+[ -z "$refused" ] || fail "the server makes system calls the service refuses: $refused"
+for family in $(grep -o 'socket(AF_[A-Z0-9]*' "$work/trace" | cut -d'(' -f2 | sort -u); do
+    [[ " $families " == *" $family "* ]] || fail "the server opens $family sockets; the service allows $families"
+done
+! grep -E '(mmap|mprotect)\(.*(PROT_WRITE\|PROT_EXEC|PROT_EXEC\|PROT_WRITE)' "$work/trace" ||
+    fail "the server maps memory writable and executable"
+echo "ok: $(wc -l <"$work/used") system calls, all allowed by $unit"
