@@ -88,6 +88,16 @@ std::string_view ReasonPhrase(int status)
     }
 }
 
+// "METHOD /...": only such a line is logged when a request is refused unparsed; a first line of
+// anything else, a header field sent first for instance, might hold credentials.
+bool LooksLikeRequestLine(std::string_view line)
+{
+    const std::size_t blank = line.find(' ');
+    return blank > 0 && blank <= 16 && blank + 1 < line.size() && line[blank + 1] == '/' &&
+           std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(blank),
+                       [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
 // httplib's process_request over bytes in memory: the head of one request in, the whole answer
 // out. The server never reads from a socket while answering, so no client can make it wait.
 class BufferStream : public httplib::Stream
@@ -319,12 +329,16 @@ std::string HttpServer::Impl::Refusal(int status, std::string_view received, con
               "\r\n\r\n" + response.body;
     if (m_log)
     {
-        std::string_view line = received.substr(0, received.find_first_of("\r\n"));
-        std::string logged(line.substr(0, kMaxLoggedLineBytes));
-        if (line.size() > kMaxLoggedLineBytes)
-            logged += "...";
-        m_log(CommonLogLine(peer.remoteIp, "", std::time(nullptr), logged.empty() ? "-" : logged,
-                            status, response.body.size()));
+        const std::string_view line = received.substr(0, received.find_first_of("\r\n"));
+        std::string logged = "-";
+        if (LooksLikeRequestLine(line))
+        {
+            logged = line.substr(0, kMaxLoggedLineBytes);
+            if (line.size() > kMaxLoggedLineBytes)
+                logged += "...";
+        }
+        m_log(CommonLogLine(peer.remoteIp, "", std::time(nullptr), logged, status,
+                            response.body.size()));
     }
     return answer;
 }

@@ -435,6 +435,13 @@ MixedRequest MixedRequestNumber(std::size_t i)
                 {}};
     case 11:
         return {"%00 version", Get("/updates/tnewss.php?version=6.1.3%00", update), true, "", {}};
+    case 12:
+        // Refused before parsing; its first line must still not reach the log.
+        return {"credentials first",
+                listing.substr(0, listing.size() - 2) + std::string(9000, 'x'),
+                true,
+                "",
+                {}};
     default:
         break;
     }
