@@ -35,22 +35,6 @@ protected:
         HandleEvents(std::chrono::milliseconds(50));
     }
 
-    // The source of the page the pane shows (the server's pages allow no scripts to read it).
-    std::string PageText()
-    {
-        return view->IsBusy() ? std::string() : ToUtf8(view->GetPageSource());
-    }
-    // Waits until the pane has loaded a page whose source holds `words`.
-    bool WaitForText(const char* words)
-    {
-        return WaitFor([&] { return PageText().find(words) != std::string::npos; });
-    }
-    void Menu(int id)
-    {
-        wxCommandEvent event(wxEVT_MENU, id);
-        form->ProcessWindowEvent(event);
-    }
-
     TestServer server{TestServerOptions{.catalogue = RealCataloguePath()}};
     Form1* form = nullptr;
     wxWebView* view = nullptr;
@@ -58,25 +42,25 @@ protected:
 
 TEST_F(EndToEndTest, ListingSearchAndUpdatesFromTheServer)
 {
-    ASSERT_TRUE(WaitForText("Find newspapers by place"));
+    ASSERT_TRUE(WaitForPageSource(view, "Find newspapers by place"));
 
-    Menu(kMenuUSA);
+    SendMenu(form, kMenuUSA);
     auto* combo = Find<wxChoice>(form, "Combo1");
     combo->SetSelection(45);
     wxCommandEvent choice(wxEVT_CHOICE, combo->GetId());
     choice.SetInt(45);
     combo->ProcessWindowEvent(choice);
-    EXPECT_TRUE(WaitForText("Houston Chronicle")) << PageText();
+    EXPECT_TRUE(WaitForPageSource(view, "Houston Chronicle")) << PageSource(view);
 
     Find<wxTextCtrl>(form, "Text1")->SetValue("dallas");
     form->KSearch_Click();
-    EXPECT_TRUE(WaitForText("The Dallas Morning News")) << PageText();
+    EXPECT_TRUE(WaitForPageSource(view, "The Dallas Morning News")) << PageSource(view);
 
-    Menu(kMenuUpdates);
-    EXPECT_TRUE(WaitForText("current version")) << PageText();
+    SendMenu(form, kMenuUpdates);
+    EXPECT_TRUE(WaitForPageSource(view, "current version")) << PageSource(view);
 
-    Menu(kMenuHelp);
-    EXPECT_TRUE(WaitForText("Tavi's Newspapers Help"));
+    SendMenu(form, kMenuHelp);
+    EXPECT_TRUE(WaitForPageSource(view, "Tavi's Newspapers Help"));
 }
 
 } // namespace

@@ -63,11 +63,6 @@ protected:
                 combo->ProcessWindowEvent(choice);
             });
     }
-    std::string Source() { return view->IsBusy() ? std::string() : ToUtf8(view->GetPageSource()); }
-    bool WaitForSource(const char* words)
-    {
-        return WaitFor([&] { return Source().find(words) != std::string::npos; });
-    }
 
     // The window answers at once while the pane waits or fails: a region change and a choice
     // go through the event loop and take effect.
@@ -110,19 +105,19 @@ TEST_F(FailingServerTest, ServerThatFailsOrStalls)
         ASSERT_TRUE(WaitFor([&] { return server.Requests().size() > before; }));
         if (failure.mode == RawServer::Mode::Status500)
         {
-            EXPECT_TRUE(WaitForSource("<title>Failure</title>")); // the server's own page
+            EXPECT_TRUE(WaitForPageSource(view, "<title>Failure</title>")); // the server's own page
         }
         if (failure.mode == RawServer::Mode::Close)
         {
             // The engine reports the failure and shows its own error page.
-            EXPECT_TRUE(WaitFor([&] { return !errors.empty() && !Source().empty(); }));
+            EXPECT_TRUE(WaitFor([&] { return !errors.empty() && !PageSource(view).empty(); }));
         }
         ExpectTheWindowAnswers();
 
         // Later, the server answers again, and so does the next choice.
         server.SetMode(RawServer::Mode::Answer);
         QueueChoice(44);
-        EXPECT_TRUE(WaitForSource("<title>Answer</title>")) << Source();
+        EXPECT_TRUE(WaitForPageSource(view, "<title>Answer</title>")) << PageSource(view);
         EXPECT_EQ(server.Requests().back(),
                   "GET /software/news/tnewsudb.php?region=usa&state=Tennessee HTTP/1.1");
     }
@@ -140,12 +135,13 @@ TEST_F(FailingServerTest, UnreachableServer)
     QueueMenu(kMenuUSA);
     QueueChoice(45);
     ASSERT_TRUE(WaitFor([&] { return !errors.empty(); }));
-    EXPECT_TRUE(WaitForSource("Could not connect")) << Source(); // the engine's error page
+    EXPECT_TRUE(WaitForPageSource(view, "Could not connect"))
+        << PageSource(view); // the engine's error page
     ExpectTheWindowAnswers();
 
     RawServer server(port);
     QueueChoice(44);
-    EXPECT_TRUE(WaitForSource("<title>Answer</title>")) << Source();
+    EXPECT_TRUE(WaitForPageSource(view, "<title>Answer</title>")) << PageSource(view);
 }
 
 } // namespace

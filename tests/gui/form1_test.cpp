@@ -37,12 +37,6 @@ protected:
         HandleEvents(std::chrono::milliseconds(50));
     }
 
-    void Menu(int id)
-    {
-        wxCommandEvent event(wxEVT_MENU, id);
-        event.SetEventObject(form);
-        form->ProcessWindowEvent(event);
-    }
     void Choose(int position)
     {
         combo->SetSelection(position);
@@ -201,7 +195,7 @@ TEST_F(Form1Test, RollsUpToTheTopRowAndDownToTheWholePane)
 TEST_F(Form1Test, RegionMenuFillsTheDropDownAndEnablesSearch)
 {
     pane->calls.clear();
-    Menu(kMenuCanada);
+    SendMenu(form, kMenuCanada);
     EXPECT_EQ(combo->GetCount(), 13u);
     EXPECT_EQ(combo->GetSelection(), 0);
     EXPECT_EQ(combo->GetString(8), "Prince Edward Island");
@@ -210,11 +204,11 @@ TEST_F(Form1Test, RegionMenuFillsTheDropDownAndEnablesSearch)
     EXPECT_EQ(form->RegionCode(), "c");
 
     Choose(2);
-    Menu(kMenuInternationalNewspapers);
+    SendMenu(form, kMenuInternationalNewspapers);
     EXPECT_EQ(combo->GetCount(), 165u);
     EXPECT_EQ(combo->GetString(126), wxString::FromUTF8("S\xC3\xA9n\xC3\xA9gal"));
     Choose(164);
-    Menu(kMenuUSA);
+    SendMenu(form, kMenuUSA);
     Choose(45);
     Choose(0);
     EXPECT_EQ(
@@ -227,7 +221,7 @@ TEST_F(Form1Test, RegionMenuFillsTheDropDownAndEnablesSearch)
 
 TEST_F(Form1Test, KeywordBoxSearchesWithEnterAndTheButton)
 {
-    Menu(kMenuUSA);
+    SendMenu(form, kMenuUSA);
     pane->calls.clear();
 
     ClickInto(text); // clears the start text
@@ -241,7 +235,7 @@ TEST_F(Form1Test, KeywordBoxSearchesWithEnterAndTheButton)
     EXPECT_EQ(pane->calls, Calls(2, kBase + "tnewsudb.php?region=usa&skwords=fish%26chips"));
 
     // The same text goes to the region chosen next.
-    Menu(kMenuCanada);
+    SendMenu(form, kMenuCanada);
     pane->calls.clear();
     Click(search);
     EXPECT_EQ(pane->calls, Calls{kBase + "tnewscdb.php?region=canada&skwords=fish%26chips"});
@@ -249,11 +243,11 @@ TEST_F(Form1Test, KeywordBoxSearchesWithEnterAndTheButton)
 
 TEST_F(Form1Test, HelpMenuUsesThePane)
 {
-    Menu(kMenuUSA);
+    SendMenu(form, kMenuUSA);
     pane->calls.clear();
-    Menu(kMenuHelp);
-    Menu(kMenuUpdates);
-    Menu(kMenuTaviOrlund);
+    SendMenu(form, kMenuHelp);
+    SendMenu(form, kMenuUpdates);
+    SendMenu(form, kMenuTaviOrlund);
     EXPECT_EQ(
         pane->calls,
         (Calls{"Navigate /opt/tnews/help.htm",
@@ -280,7 +274,7 @@ TEST_F(Form1Test, AccessKeysOpenTheMenusAndChooseItems)
 
 TEST_F(Form1Test, ExitAndCloseEndTheRun)
 {
-    Menu(wxID_EXIT);
+    SendMenu(form, wxID_EXIT);
     EXPECT_TRUE(WaitFor([] { return !wxWindow::FindWindowByName("Form1"); }));
 
     RecordingPane* second = nullptr;

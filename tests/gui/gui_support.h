@@ -4,11 +4,13 @@
 
 #include "app/form1.h"
 #include "browser/twips.h"
+#include "browser/utf8.h"
 #include "tests/support/recording_pane.h"
 
 #include <wx/app.h>
 #include <wx/panel.h>
 #include <wx/utils.h>
+#include <wx/webview.h>
 
 #include <chrono>
 #include <functional>
@@ -38,6 +40,27 @@ inline bool WaitFor(const std::function<bool()>& done,
 inline void HandleEvents(std::chrono::milliseconds duration = std::chrono::milliseconds(200))
 {
     WaitFor([] { return false; }, duration);
+}
+
+/// Sends a menu command to `window`, as the toolkit delivers one.
+inline void SendMenu(wxWindow* window, int id)
+{
+    wxCommandEvent command(wxEVT_MENU, id);
+    command.SetEventObject(window);
+    window->ProcessWindowEvent(command);
+}
+
+/// The source of the page the pane has loaded; empty while it loads. (The directory server's
+/// pages allow no scripts, so a test reads them this way.)
+inline std::string PageSource(wxWebView* view)
+{
+    return view->IsBusy() ? std::string() : ToUtf8(view->GetPageSource());
+}
+
+/// Waits until the pane has loaded a page whose source holds `words`.
+inline bool WaitForPageSource(wxWebView* view, const char* words)
+{
+    return WaitFor([&] { return PageSource(view).find(words) != std::string::npos; });
 }
 
 template <typename Control> Control* Find(wxWindow* top, const char* name)

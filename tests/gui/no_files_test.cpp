@@ -38,22 +38,14 @@ TEST(NoFilesTest, BrowsingWritesNothing)
     Form1* form = MakeEngineForm(server.Host(), TNEWS_PROGRAM_FOLDER);
     form->Show();
     auto* view = Find<wxWebView>(form, "WebBrowser1");
-    const auto shows = [&](const char* words)
-    {
-        return WaitFor(
-            [&] {
-                return !view->IsBusy() && view->GetPageSource().Contains(wxString::FromUTF8(words));
-            });
-    };
-    EXPECT_TRUE(shows("Find newspapers by place"));
-    wxCommandEvent usa(wxEVT_MENU, kMenuUSA);
-    form->ProcessWindowEvent(usa);
+    EXPECT_TRUE(WaitForPageSource(view, "Find newspapers by place"));
+    SendMenu(form, kMenuUSA);
     auto* combo = Find<wxChoice>(form, "Combo1");
     combo->SetSelection(45);
     form->Combo1_Click();
-    EXPECT_TRUE(shows("Houston Chronicle"));
+    EXPECT_TRUE(WaitForPageSource(view, "Houston Chronicle"));
     form->Updates_Click();
-    EXPECT_TRUE(shows("current version"));
+    EXPECT_TRUE(WaitForPageSource(view, "current version"));
     form->About_Click();
     HandleEvents();
     EndRun();

@@ -108,11 +108,6 @@ protected:
     {
         return WaitFor([&] { return server.ReceivedSoFar().size() >= count; });
     }
-    void Menu(int id)
-    {
-        wxCommandEvent event(wxEVT_MENU, id);
-        form->ProcessWindowEvent(event);
-    }
 
     ChallengingServer server;
     fs::path folder;
@@ -125,7 +120,7 @@ TEST_F(WebViewTest, ListingAndSearchReachTheServerWithCredentials)
 {
     ASSERT_TRUE(WaitForTitle("Start page")) << ToUtf8(view->GetCurrentURL());
 
-    Menu(kMenuUSA);
+    SendMenu(form, kMenuUSA);
     auto* combo = Find<wxChoice>(form, "Combo1");
     combo->SetSelection(45);
     wxCommandEvent choice(wxEVT_CHOICE, combo->GetId());
