@@ -32,6 +32,12 @@ WebViewPane::WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string 
     m_view->Bind(wxEVT_WEBVIEW_NEWWINDOW, &WebViewPane::OnNewWindow, this);
 }
 
+WebViewPane::~WebViewPane()
+{
+    m_view->Unbind(wxEVT_WEBVIEW_NAVIGATING, &WebViewPane::OnNavigating, this);
+    m_view->Unbind(wxEVT_WEBVIEW_NEWWINDOW, &WebViewPane::OnNewWindow, this);
+}
+
 void WebViewPane::Navigate2(const std::string& path)
 {
     Navigate(path);

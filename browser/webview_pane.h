@@ -36,6 +36,8 @@ public:
     /// window asks for goes to `openElsewhere`.
     WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string trustedHost,
                 DefaultBrowserLauncher openElsewhere);
+    /// Stops handling the view's events; the view itself belongs to its parent window.
+    ~WebViewPane() override;
 
     void Navigate2(const std::string& path) override;
     void Navigate(const std::string& urlOrPath) override;
