@@ -1,11 +1,11 @@
 // The main road's latency: from a place chosen in the window to the listing request arriving
 // at a loopback server, for 50 choices, on the platform's real web engine. Prints the median
 // and the worst. Run it on a display (scripts/with-display).
+#include "tests/gui/challenging_server.h"
 #include "tests/gui/gui_support.h"
 
 #include "browser/web_engine.h"
 
-#include <httplib.h>
 #include <wx/app.h>
 #include <wx/choice.h>
 #include <wx/webview.h>
@@ -15,73 +15,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <random>
-#include <thread>
 
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
-
-// Records when each listing request first arrives; demands credentials as the directory
-// server does, then answers with a small page.
-class ListingServer
-{
-public:
-    ListingServer()
-    {
-        m_server.Get(".*",
-                     [this](const httplib::Request& request, httplib::Response& response)
-                     {
-                         {
-                             std::lock_guard lock(m_mutex);
-                             if (!m_arrived)
-                                 m_arrived = Clock::now();
-                         }
-                         if (!request.has_header("Authorization"))
-                         {
-                             response.status = 401;
-                             response.set_header("WWW-Authenticate", "Basic realm=\"bench\"");
-                             return;
-                         }
-                         response.set_content("<!DOCTYPE html><title>Listing</title><p>papers",
-                                              "text/html");
-                     });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::yield();
-    }
-    ~ListingServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
-    std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
-    void Reset()
-    {
-        std::lock_guard lock(m_mutex);
-        m_arrived.reset();
-    }
-    std::optional<Clock::time_point> Arrived()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_arrived;
-    }
-
-private:
-    httplib::Server m_server;
-    int m_port = 0;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::optional<Clock::time_point> m_arrived;
-};
+using Clock = tnews::ChallengingServer::Clock;
 
 int RunBenchmark()
 {
     using namespace tnews;
-    ListingServer server;
+    ChallengingServer server;
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tnews-bench";
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "start.html") << "<!DOCTYPE html><title>Start</title>";
@@ -108,21 +52,21 @@ int RunBenchmark()
     for (int i = 0; i < 50; ++i)
     {
         const int position = std::uniform_int_distribution<int>(1, 164)(random);
-        server.Reset();
+        const std::size_t before = server.Arrivals().size();
         combo->SetSelection(position);
         const Clock::time_point chosen = Clock::now();
         wxCommandEvent choice(wxEVT_CHOICE, combo->GetId());
         choice.SetInt(position);
         combo->ProcessWindowEvent(choice);
         const Clock::time_point returned = Clock::now();
-        if (!WaitFor([&] { return server.Arrived().has_value(); }))
+        if (!WaitFor([&] { return server.Arrivals().size() > before; }))
         {
             std::fprintf(stderr, "choice %d: no request arrived\n", position);
             return 1;
         }
         const auto ms = [chosen](Clock::time_point then)
         { return std::chrono::duration<double, std::milli>(then - chosen).count(); };
-        latencies.push_back(ms(*server.Arrived()));
+        latencies.push_back(ms(server.Arrivals()[before]));
         handled.push_back(ms(returned));
         asked.push_back(ms(navigating));
         WaitFor([&] { return !view->IsBusy() && view->GetCurrentTitle() == "Listing"; });

@@ -1,19 +1,17 @@
 // The main window on the platform's real web engine, against a loopback server that demands
 // Basic authentication, as the directory server does.
+#include "challenging_server.h"
 #include "gui_support.h"
 
 #include "browser/utf8.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <wx/choice.h>
 #include <wx/textctrl.h>
 #include <wx/webview.h>
 
 #include <filesystem>
 #include <fstream>
-#include <mutex>
-#include <thread>
 
 namespace tnews
 {
@@ -22,60 +20,7 @@ namespace
 
 namespace fs = std::filesystem;
 
-struct Received
-{
-    std::string path;
-    std::multimap<std::string, std::string> params;
-    std::string authorization;
-};
-
-// Answers 401 with a Basic challenge until credentials come, then records the request.
-class ChallengingServer
-{
-public:
-    ChallengingServer()
-    {
-        m_server.Get(".*",
-                     [this](const httplib::Request& request, httplib::Response& response)
-                     {
-                         if (!request.has_header("Authorization"))
-                         {
-                             response.status = 401;
-                             response.set_header("WWW-Authenticate", "Basic realm=\"test\"");
-                             return;
-                         }
-                         std::lock_guard lock(m_mutex);
-                         m_received.push_back({request.path,
-                                               {request.params.begin(), request.params.end()},
-                                               request.get_header_value("Authorization")});
-                         response.set_content(m_page, "text/html; charset=utf-8");
-                     });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        WaitFor([this] { return m_server.is_running(); });
-    }
-    ~ChallengingServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
-
-    std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
-    void SetPage(std::string page) { m_page = std::move(page); }
-    std::vector<Received> ReceivedSoFar()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_received;
-    }
-
-private:
-    httplib::Server m_server;
-    int m_port = 0;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::vector<Received> m_received;
-    std::string m_page = "<!DOCTYPE html><title>Listing</title><p>ok";
-};
+using Received = ChallengingServer::Received;
 
 class WebViewTest : public testing::Test
 {
