@@ -3,7 +3,7 @@
 // window asks for the client area those leave and lets the window manager add its own frame.
 #pragma once
 
-#include "browser/webview_pane.h"
+#include "browser/twips.h"
 
 #include <algorithm>
 

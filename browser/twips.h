@@ -9,6 +9,15 @@ namespace tnews
 
 inline constexpr double kTwipsPerDip = 15.0;
 
+/// A rectangle in twips, measured from the top left corner of the window's client area.
+struct TwipsRect
+{
+    float left;
+    float top;
+    float width;
+    float height;
+};
+
 /// Twips to device-independent pixels, rounded to the nearest pixel.
 inline int TwipsToDip(double twips)
 {

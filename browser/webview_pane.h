@@ -2,6 +2,7 @@
 #pragma once
 
 #include "browser_pane.h"
+#include "twips.h"
 
 #include <functional>
 #include <string>
@@ -12,15 +13,6 @@ class wxWindow;
 
 namespace tnews
 {
-
-/// A rectangle in twips, measured from the top left corner of the window's client area.
-struct TwipsRect
-{
-    float left;
-    float top;
-    float width;
-    float height;
-};
 
 /// Opens a URL in the system's default browser.
 using DefaultBrowserLauncher = std::function<void(const std::string& url)>;
