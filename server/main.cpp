@@ -4,7 +4,6 @@
 #include "http_server.h"
 #include "site.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -119,10 +118,7 @@ int Run(const ServerOptions& options, const char* argv0)
             sigaddset(&set, SIGTERM);
             int signal = 0;
             sigwait(&set, &signal);
-            // Stop does nothing before Listen runs; a signal that early must not be lost.
-            while (!server.IsRunning())
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            server.Stop();
+            server.Stop(); // also before Listen runs, which then returns at once
         });
     signals.detach();
 
