@@ -1,0 +1,130 @@
+// The catalogue that tnews-catalogue writes and the directory server loads, and the link
+// check results kept next to it.
+//
+// catalogue.tsv: UTF-8, LF line ends, one record per line, TAB-separated fields, the record's
+// kind first. Lines starting with '#' and blank lines are skipped. In every field a backslash
+// escapes a backslash, a TAB or a line break ("\\", "\t", "\n"); any other control character is
+// refused. Records:
+//
+//   source  id  name  licence  url  attribution
+//   alias   region-code  place  other-name
+//   paper   region-code  place  city  name  kind  language  website  feed  sources
+//
+// `sources` is a comma-separated list of source ids, the source whose fields won first. Every
+// paper's place is an entry of its region's list exactly as the program spells it, and every
+// source id a paper names is defined by a source record before it.
+//
+// checks.tsv, next to catalogue.tsv:
+//
+//   check  website  result  http-status  final-url  checked-at  detail
+//
+// `result` is "ok" or "failed", `http-status` the last answer's status (0 when none came),
+// `checked-at` a UTC time as 2026-12-07T08:00:00Z. A website checked more than once keeps its
+// latest line.
+#pragma once
+
+#include "directory/catalogue.h"
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tnews::catalogue
+{
+
+/// What kind of paper an entry is.
+enum class Kind
+{
+    Newspaper,
+    College, // a student paper of a college or university
+};
+
+/// "newspaper" or "college", as the file writes it.
+std::string_view KindName(Kind kind);
+/// The kind named `name` in the file, or nothing.
+std::optional<Kind> ParseKind(std::string_view name);
+
+/// A data set that entries come from, with the licence it is under.
+struct Source
+{
+    std::string id;          // "curated", "local-memory", "wikidata"
+    std::string name;        // what to call it on a page
+    std::string licence;     // e.g. "MIT", "CC0 1.0"
+    std::string url;         // where it is published
+    std::string attribution; // the notice that must travel with the data; may be empty
+};
+
+/// Another name a place is known by, which a keyword search also finds it by.
+struct PlaceAlias
+{
+    const RegionInfo* region = nullptr; // never null once loaded
+    std::string_view place;             // an entry of region->places, so it lives forever
+    std::string alias;                  // e.g. "Bangladesh" for "Banglades"
+};
+
+/// One newspaper of the catalogue.
+struct Paper
+{
+    const RegionInfo* region = nullptr; // never null once loaded
+    std::string_view place;             // an entry of region->places, so it lives forever
+    std::string city;                   // empty when no source names one
+    std::string name;
+    Kind kind = Kind::Newspaper;
+    std::string language;             // in English ("French"); empty when unknown
+    std::string website;              // absolute http or https URL
+    std::string feed;                 // RSS or Atom feed; empty when unknown
+    std::vector<std::string> sources; // ids of the sources that list it, the winner first
+};
+
+struct Catalogue
+{
+    std::vector<Source> sources;
+    std::vector<PlaceAlias> aliases;
+    std::vector<Paper> papers; // in file order
+};
+
+/// The outcome of the latest check of one website.
+struct LinkCheck
+{
+    std::string website;   // as the catalogue has it
+    bool ok = false;       // the site answered with a page
+    int httpStatus = 0;    // the last answer's status; 0 when none came
+    std::string finalUrl;  // where redirects ended; empty when none came
+    std::string checkedAt; // UTC, "2026-12-07T08:00:00Z"
+    std::string detail;    // what failed, e.g. "timed out after 20 s"; may be empty
+};
+
+/// A catalogue or checks file that can't be read or is malformed; what() reads
+/// "file:line: problem", or "file: problem" for the whole file.
+class CatalogueError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// The catalogue in `text`, checked line by line; throws CatalogueError naming `fileName` and
+/// the line for anything malformed, and for a catalogue without any paper.
+Catalogue ParseCatalogue(std::string_view text, std::string_view fileName);
+
+/// ParseCatalogue over the contents of `file`; also throws CatalogueError if it can't be read.
+Catalogue LoadCatalogue(const std::filesystem::path& file);
+
+/// The file text of `catalogue`: the same catalogue gives the same bytes.
+std::string FormatCatalogue(const Catalogue& catalogue);
+
+/// The checks in `text`, the latest line of each website; throws CatalogueError as above.
+std::vector<LinkCheck> ParseChecks(std::string_view text, std::string_view fileName);
+
+/// ParseChecks over `file`; no file gives no checks.
+std::vector<LinkCheck> LoadChecks(const std::filesystem::path& file);
+
+/// One line of the checks file, with its line break.
+std::string FormatCheck(const LinkCheck& check);
+
+/// The checks file that belongs to `catalogueFile`: checks.tsv in the same folder.
+std::filesystem::path ChecksFileFor(const std::filesystem::path& catalogueFile);
+
+} // namespace tnews::catalogue
