@@ -9,10 +9,15 @@
 //   source  id  name  licence  url  attribution
 //   alias   region-code  place  other-name
 //   paper   region-code  place  city  name  kind  language  website  feed  sources
+//   rule    region-code  place  how  value  note
 //
 // `sources` is a comma-separated list of source ids, the source whose fields won first. Every
 // paper's place is an entry of its region's list exactly as the program spells it, and every
-// source id a paper names is defined by a source record before it.
+// source id a paper names is defined by a source record before it. A rule says what a place
+// that no paper maps to shows instead: "same-as" the papers of the place `value` of the same
+// region (a place the program lists twice, or under a former name), "language" the region's
+// papers in the language `value`, or "none" with `value` empty. Its note says why, in a
+// sentence fit for the place's page.
 //
 // checks.tsv, next to catalogue.tsv:
 //
@@ -65,6 +70,22 @@ struct PlaceAlias
     std::string alias;                  // e.g. "Bangladesh" for "Banglades"
 };
 
+/// What a place that no paper maps to shows instead.
+struct PlaceRule
+{
+    enum class How
+    {
+        SameAs,   // the papers of the place `value` of the same region
+        Language, // the region's papers whose language is `value`
+        None,     // nothing; the note says why
+    };
+    const RegionInfo* region = nullptr; // never null once loaded
+    std::string_view place;             // an entry of region->places
+    How how = How::None;
+    std::string value;
+    std::string note; // one or two sentences for the place's page
+};
+
 /// One newspaper of the catalogue.
 struct Paper
 {
@@ -83,6 +104,7 @@ struct Catalogue
 {
     std::vector<Source> sources;
     std::vector<PlaceAlias> aliases;
+    std::vector<PlaceRule> rules;
     std::vector<Paper> papers; // in file order
 };
 
