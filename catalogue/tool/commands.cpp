@@ -2,9 +2,16 @@
 
 #include "atomic_file.h"
 #include "builder.h"
+#include "link_check.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <map>
+#include <set>
+#include <memory>
 #include <ostream>
 
 namespace tnews::catalogue
@@ -78,6 +85,89 @@ int Build(const std::vector<std::string>& args, std::ostream& out)
     return 0;
 }
 
+long Number(const std::map<std::string, std::string>& options, const std::string& name,
+            long fallback, long low)
+{
+    auto it = options.find(name);
+    if (it == options.end())
+        return fallback;
+    long value = 0;
+    const std::string& text = it->second;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low)
+        throw UsageError{name + " takes a whole number from " + std::to_string(low) + ", not \"" +
+                         text + "\""};
+    return value;
+}
+
+// Checks the catalogue's websites that have no check younger than --max-age days (all with
+// --all), so that a run cut short goes on where it stopped when run again; each result is
+// appended to the checks file as it comes.
+int Check(const std::vector<std::string>& args, std::ostream& out)
+{
+    const auto options = ParseOptions(
+        args, {"--catalogue", "--concurrency", "--timeout", "--limit", "--max-age"}, {"--all"});
+    const std::filesystem::path catalogueFile = Required(options, "--catalogue");
+    CheckOptions check;
+    check.concurrency = static_cast<std::size_t>(Number(options, "--concurrency", 16, 1));
+    check.timeoutSeconds = Number(options, "--timeout", 20, 1);
+    const long limit = Number(options, "--limit", 0, 0);
+    const int maxAge = static_cast<int>(Number(options, "--max-age", 30, 0));
+
+    const Catalogue catalogue = LoadCatalogue(catalogueFile);
+    const std::filesystem::path checksFile = ChecksFileFor(catalogueFile);
+    const std::string now = UtcNow();
+    std::set<std::string> recent;
+    if (!options.contains("--all"))
+    {
+        for (const LinkCheck& done : LoadChecks(checksFile))
+        {
+            if (CheckedWithin(done.checkedAt, now, maxAge))
+                recent.insert(done.website);
+        }
+    }
+    std::vector<std::string> websites;
+    std::set<std::string> listed;
+    std::size_t skipped = 0;
+    for (const Paper& paper : catalogue.papers)
+    {
+        if (!listed.insert(paper.website).second)
+            continue;
+        if (recent.contains(paper.website))
+            ++skipped;
+        else
+            websites.push_back(paper.website);
+    }
+    std::size_t later = 0;
+    if (limit > 0 && websites.size() > static_cast<std::size_t>(limit))
+    {
+        later = websites.size() - static_cast<std::size_t>(limit);
+        websites.resize(static_cast<std::size_t>(limit));
+    }
+
+    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(
+        std::fopen(checksFile.c_str(), "a"), std::fclose);
+    if (!file)
+        throw CatalogueError(checksFile.string() + ": can't open to append: " +
+                             std::strerror(errno));
+    std::size_t ok = 0, failed = 0;
+    CheckWebsites(websites, check, [&](const LinkCheck& result)
+                  {
+                      const std::string line = FormatCheck(result);
+                      if (std::fputs(line.c_str(), file.get()) < 0 || std::fflush(file.get()) != 0)
+                          throw CatalogueError(checksFile.string() + ": can't write: " +
+                                               std::strerror(errno));
+                      ++(result.ok ? ok : failed);
+                  });
+    out << "checked " << websites.size() << " websites: " << ok << " answered, " << failed
+        << " failed; results in " << checksFile.string() << "\n";
+    if (skipped > 0)
+        out << skipped << " checked in the last " << maxAge << " days were skipped (--all checks them)\n";
+    if (later > 0)
+        out << later << " left for a later run (--limit " << limit << ")\n";
+    return 0;
+}
+
 } // namespace
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -88,6 +178,8 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
             throw UsageError{"no command given"};
         if (args[0] == "build")
             return Build(args, out);
+        if (args[0] == "check")
+            return Check(args, out);
         throw UsageError{"unknown command \"" + args[0] + "\""};
     }
     catch (const UsageError& error)

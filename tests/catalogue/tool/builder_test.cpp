@@ -12,6 +12,7 @@ namespace tnews::catalogue
 namespace
 {
 
+using testing::Slurp;
 using testing::TempFolder;
 using testing::WriteFile;
 using testing::WriteFixture;
@@ -24,13 +25,6 @@ std::string Describe(const Paper& p)
     return std::string(p.region->code) + "/" + std::string(p.place) + "|" + p.city + "|" + p.name +
            "|" + std::string(KindName(p.kind)) + "|" + p.language + "|" + p.website + "|" + p.feed +
            "|" + sources;
-}
-
-std::string Slurp(const std::filesystem::path& file)
-{
-    std::ostringstream text;
-    text << std::ifstream(file, std::ios::binary).rdbuf();
-    return text.str();
 }
 
 int RunTool(const std::vector<std::string>& args, std::string& err)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <stdlib.h>
 
 namespace tnews::catalogue::testing
@@ -26,6 +27,13 @@ void WriteFile(const std::filesystem::path& file, const std::string& text)
 {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << text;
+}
+
+std::string Slurp(const std::filesystem::path& file)
+{
+    std::ostringstream text;
+    text << std::ifstream(file, std::ios::binary).rdbuf();
+    return text.str();
 }
 
 namespace

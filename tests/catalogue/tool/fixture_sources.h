@@ -25,6 +25,9 @@ private:
 /// Writes `text` to `file`, making its folders.
 void WriteFile(const std::filesystem::path& file, const std::string& text);
 
+/// The contents of `file`; empty when it can't be read.
+std::string Slurp(const std::filesystem::path& file);
+
 /// The fixture: `root`/curated.tsv and `root`/sources/{local-memory,wikidata}/...
 void WriteFixture(const std::filesystem::path& root);
 
