@@ -86,6 +86,9 @@ struct PlaceRule
     std::string note; // one or two sentences for the place's page
 };
 
+/// "same-as", "language" or "none", as the file writes a rule's `how`.
+std::string_view RuleHowName(PlaceRule::How how);
+
 /// One newspaper of the catalogue.
 struct Paper
 {
