@@ -49,6 +49,9 @@ check_package tnews "./usr/bin/tnews
 check_package tnews-server "./usr/bin/tnews-server
 ./usr/lib/systemd/system/tnews-server.service
 ./usr/share/man/man1/tnews-server.1.gz
+./usr/share/tnews/catalogue.tsv
+./usr/share/tnews/newspapers.csv
+./usr/share/tnews/newspapers.json
 ./usr/share/tnews/newspapers.tsv"
 
 [ "$(readlink "$out/tnews/usr/bin/tnews")" = ../lib/tnews/tnews ] ||

@@ -27,6 +27,9 @@ share/icons/hicolor/scalable/apps/$id.svg
 share/man/man1/tnews-server.1.gz
 share/man/man1/tnews.1.gz
 share/metainfo/$id.metainfo.xml
+share/tnews/catalogue.tsv
+share/tnews/newspapers.csv
+share/tnews/newspapers.json
 share/tnews/newspapers.tsv
 EOF2
 )
