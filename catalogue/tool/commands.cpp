@@ -2,6 +2,7 @@
 
 #include "atomic_file.h"
 #include "builder.h"
+#include "export.h"
 #include "link_check.h"
 
 #include <algorithm>
@@ -168,6 +169,21 @@ int Check(const std::vector<std::string>& args, std::ostream& out)
     return 0;
 }
 
+int Export(const std::vector<std::string>& args, std::ostream& out)
+{
+    const auto options = ParseOptions(args, {"--catalogue", "--csv", "--json"}, {});
+    const std::filesystem::path catalogueFile = Required(options, "--catalogue");
+    const std::filesystem::path csv = Required(options, "--csv");
+    const std::filesystem::path json = Required(options, "--json");
+    const Catalogue catalogue = LoadCatalogue(catalogueFile);
+    const std::vector<LinkCheck> checks = LoadChecks(ChecksFileFor(catalogueFile));
+    WriteFileAtomically(csv, ExportCsv(catalogue, checks));
+    WriteFileAtomically(json, ExportJson(catalogue, checks));
+    out << "wrote " << catalogue.papers.size() << " papers to " << csv.string() << " and "
+        << json.string() << "\n";
+    return 0;
+}
+
 } // namespace
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -180,6 +196,8 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
             return Build(args, out);
         if (args[0] == "check")
             return Check(args, out);
+        if (args[0] == "export")
+            return Export(args, out);
         throw UsageError{"unknown command \"" + args[0] + "\""};
     }
     catch (const UsageError& error)

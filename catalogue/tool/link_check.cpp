@@ -140,6 +140,7 @@ void CheckWebsites(const std::vector<std::string>& websites, const CheckOptions&
     {
         std::size_t next = 0;
         int running = 0;
+        bool added = false;
         while (next < websites.size() || running > 0 || idle.size() < transfers.size())
         {
             while (!idle.empty() && next < websites.size())
@@ -149,7 +150,13 @@ void CheckWebsites(const std::vector<std::string>& websites, const CheckOptions&
                 t->website = websites[next++];
                 t->asGet = false;
                 start(*t);
+                added = true;
             }
+            // A handle added since the last perform needs a perform to start; polling first
+            // would leave it, and freed slots, idle for up to the poll's timeout.
+            if (!added && running > 0)
+                curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
+            added = false;
             curl_multi_perform(multi.get(), &running);
             int queued = 0;
             while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued))
@@ -166,13 +173,12 @@ void CheckWebsites(const std::vector<std::string>& websites, const CheckOptions&
                 {
                     t->asGet = true; // some servers refuse HEAD; ask as a browser would
                     start(*t);
+                    added = true;
                     continue;
                 }
                 done(Result(*t, code, options.timeoutSeconds));
                 idle.push_back(t);
             }
-            if (running > 0)
-                curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
         }
     }
     catch (...)
