@@ -115,7 +115,7 @@ Keywords KeywordSplitter::Split(std::string_view typed) const
     return std::move(collected.keywords);
 }
 
-std::optional<std::string> MatchExpression(const Keywords& keywords, std::string_view columns)
+std::optional<std::string> MatchExpression(const Keywords& keywords)
 {
     if (keywords.words.empty())
         return std::nullopt;
@@ -135,9 +135,7 @@ std::optional<std::string> MatchExpression(const Keywords& keywords, std::string
     }
     if (keywords.lastIsPrefix)
         expression += '*';
-    if (columns.empty())
-        return expression;
-    return std::string(columns) + " : (" + expression + ")";
+    return expression;
 }
 
 } // namespace tnews::server

@@ -52,10 +52,8 @@ private:
 };
 
 /// An FTS5 MATCH expression requiring every word: each quoted as an FTS string, joined by AND,
-/// the last one a prefix when `keywords.lastIsPrefix`, all restricted to `columns` (a column
-/// filter such as "{name city}") when that is given. Nothing when there is no word. Bind the
+/// the last one a prefix when `keywords.lastIsPrefix`. Nothing when there is no word. Bind the
 /// result as a parameter; it is never SQL.
-std::optional<std::string> MatchExpression(const Keywords& keywords,
-                                           std::string_view columns = {});
+std::optional<std::string> MatchExpression(const Keywords& keywords);
 
 } // namespace tnews::server

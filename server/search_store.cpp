@@ -20,18 +20,11 @@ namespace
 constexpr std::array<std::string_view, 3> kRegionCodes = {"c", "u", "i"};
 constexpr std::string_view kCuratedSource = "curated";
 
-// A paper is found in its name (tier 0) when every word is there, in its name and city (1)
-// when they are all there, else (2) somewhere including the place's names. Row ids follow the
-// size proxy, so within a tier they order the papers; the window count sees every match.
+// Row ids follow the size proxy (RankOrder), so the matches come in that order.
 std::string SearchSql(std::string_view table)
 {
     const std::string t(table);
-    return "WITH hits(id, tier) AS ("
-           "SELECT rowid, 0 FROM " + t + " WHERE " + t + " MATCH ?1 UNION ALL "
-           "SELECT rowid, 1 FROM " + t + " WHERE " + t + " MATCH ?2 UNION ALL "
-           "SELECT rowid, 2 FROM " + t + " WHERE " + t + " MATCH ?3) "
-           "SELECT id, count(*) OVER () FROM hits GROUP BY id ORDER BY min(tier), id "
-           "LIMIT ?4 OFFSET ?5";
+    return "SELECT rowid FROM " + t + " WHERE " + t + " MATCH ?1 ORDER BY rowid";
 }
 
 std::string TableName(std::string_view code)
@@ -166,7 +159,7 @@ public:
         {
             Execute(m_db, "CREATE VIRTUAL TABLE " + TableName(code) +
                               " USING fts5(name, city, place, tokenize = '" + kSearchTokenizer +
-                              "')");
+                              "', prefix = '1 2 3')");
         }
         std::array<Statement, kRegionCodes.size()> inserts;
         for (std::size_t slot = 0; slot < kRegionCodes.size(); ++slot)
@@ -229,32 +222,20 @@ public:
         PrepareSearch();
     }
 
-    // Row ids of the matches of `keywords` in region `slot`, `count` from `offset`, and how
-    // many there are in all.
-    std::pair<std::vector<sqlite3_int64>, std::size_t> Search(std::size_t slot,
-                                                              const Keywords& keywords,
-                                                              std::size_t offset, std::size_t count)
+    // Row ids of the matches of `match` in region `slot`, in order.
+    std::vector<std::size_t> Search(std::size_t slot, const std::string& match)
     {
         sqlite3_stmt* statement = m_search[slot].get();
         sqlite3_reset(statement);
-        sqlite3_clear_bindings(statement);
-        BindText(m_db, statement, 1, *MatchExpression(keywords, "{name}"));
-        BindText(m_db, statement, 2, *MatchExpression(keywords, "{name city}"));
-        BindText(m_db, statement, 3, *MatchExpression(keywords, "{name city place}"));
-        sqlite3_bind_int64(statement, 4, static_cast<sqlite3_int64>(count));
-        sqlite3_bind_int64(statement, 5, static_cast<sqlite3_int64>(offset));
-        std::vector<sqlite3_int64> rows;
-        std::size_t total = 0;
+        BindText(m_db, statement, 1, match);
+        std::vector<std::size_t> rows;
         int status = SQLITE_ROW;
         while ((status = sqlite3_step(statement)) == SQLITE_ROW)
-        {
-            rows.push_back(sqlite3_column_int64(statement, 0));
-            total = static_cast<std::size_t>(sqlite3_column_int64(statement, 1));
-        }
+            rows.push_back(static_cast<std::size_t>(sqlite3_column_int64(statement, 0)));
         if (status != SQLITE_DONE)
             ThrowSqliteError(m_db, "search");
         sqlite3_reset(statement);
-        return {std::move(rows), total};
+        return rows;
     }
 
     const KeywordSplitter& Splitter() const { return m_splitter; }
@@ -272,20 +253,48 @@ private:
 };
 
 SearchStore::SearchStore(const catalogue::Catalogue& catalogue, const Alphabetical& order)
-    : m_paperOfRow(RankOrder(catalogue, order))
 {
     // By default SQLite counts every allocation under one process-wide mutex; with several
     // threads searching at once, waiting for it took more time than the searches. This only
     // works before SQLite's first use in the process, and changes nothing else.
     static const int memoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     (void)memoryStatistics;
+    const std::vector<std::size_t> ranked = RankOrder(catalogue, order);
     auto first = std::make_unique<Connection>();
-    first->Fill(catalogue, m_paperOfRow);
+    first->Fill(catalogue, ranked);
     m_image = first->Image();
+    m_rows.reserve(ranked.size());
+    for (std::size_t paper : ranked)
+    {
+        const catalogue::Paper& p = catalogue.papers[paper];
+        m_rows.push_back(
+            Row{paper, first->Splitter().Split(p.name).words, first->Splitter().Split(p.city).words});
+    }
     m_idle.push_back(std::move(first));
 }
 
 SearchStore::~SearchStore() = default;
+
+int SearchStore::Tier(const Row& row, const Keywords& keywords)
+{
+    int tier = 0;
+    for (std::size_t i = 0; i < keywords.words.size(); ++i)
+    {
+        const std::string& word = keywords.words[i];
+        const bool prefix = keywords.lastIsPrefix && i + 1 == keywords.words.size();
+        const auto matches = [&](const std::vector<std::string>& tokens)
+        {
+            return std::ranges::any_of(tokens, [&](const std::string& token)
+                                       { return prefix ? token.starts_with(word) : token == word; });
+        };
+        if (matches(row.name))
+            continue;
+        if (!matches(row.city))
+            return 2;
+        tier = 1;
+    }
+    return tier;
+}
 
 SearchResult SearchStore::Search(const RegionInfo& region, std::string_view typed,
                                  std::size_t offset, std::size_t count) const
@@ -295,17 +304,31 @@ SearchResult SearchStore::Search(const RegionInfo& region, std::string_view type
     SearchResult result;
     const Keywords keywords = connection->Splitter().Split(typed);
     result.hasWords = !keywords.words.empty();
+    std::vector<std::size_t> rows;
     if (result.hasWords)
-    {
-        auto [rows, total] = connection->Search(slot, keywords, offset, count);
-        // A page past the last has no row to carry the count; the first page has one if any.
-        if (rows.empty() && offset > 0)
-            total = connection->Search(slot, keywords, 0, 1).second;
-        result.total = total;
-        for (sqlite3_int64 row : rows)
-            result.papers.push_back(m_paperOfRow[static_cast<std::size_t>(row - 1)]);
-    }
+        rows = connection->Search(slot, *MatchExpression(keywords));
     Release(std::move(connection));
+
+    // The index finds the papers; which of their fields hold the words decides their rank.
+    // The rows come in size order, which each tier keeps.
+    result.total = rows.size();
+    std::array<std::vector<std::size_t>, 3> tiers;
+    for (std::size_t row : rows)
+    {
+        const Row& found = m_rows[row - 1];
+        tiers[static_cast<std::size_t>(Tier(found, keywords))].push_back(found.paper);
+    }
+    std::size_t skip = offset;
+    for (const std::vector<std::size_t>& tier : tiers)
+    {
+        for (std::size_t paper : tier)
+        {
+            if (skip > 0)
+                --skip;
+            else if (result.papers.size() < count)
+                result.papers.push_back(paper);
+        }
+    }
     return result;
 }
 

@@ -3,6 +3,7 @@
 
 #include "alphabetical.h"
 #include "catalogue/catalogue_file.h"
+#include "keywords.h"
 
 #include <cstddef>
 #include <memory>
@@ -45,11 +46,23 @@ public:
 private:
     class Connection;
 
+    // A row of the index: its paper and the words of its name and city as the index has them.
+    struct Row
+    {
+        std::size_t paper; // index in the catalogue's papers
+        std::vector<std::string> name;
+        std::vector<std::string> city;
+    };
+
+    // 0 when every word of `keywords` is in the row's name, 1 when each is in its name or city,
+    // 2 otherwise (some word only in the place's names).
+    static int Tier(const Row& row, const Keywords& keywords);
+
     std::unique_ptr<Connection> Acquire() const;
     void Release(std::unique_ptr<Connection> connection) const;
 
-    std::vector<std::size_t> m_paperOfRow; // row id - 1 -> index in the catalogue's papers
-    std::vector<unsigned char> m_image;    // the filled database, copied into new connections
+    std::vector<Row> m_rows;            // by row id - 1
+    std::vector<unsigned char> m_image; // the filled database, copied into new connections
     // Connections not in use. Each thread takes one for the length of a query, so SQLite never
     // sees two threads on one connection; the pool grows to the number of concurrent searches.
     mutable std::mutex m_mutex;

@@ -47,8 +47,6 @@ TEST(KeywordsTest, SplitsAsTheIndexDoes)
         EXPECT_EQ(keywords.lastIsPrefix, c.lastIsPrefix);
         EXPECT_EQ(MatchExpression(keywords).value_or(""), c.match);
     }
-    EXPECT_EQ(*MatchExpression(splitter.Split("le soleil"), "{name city}"),
-              "{name city} : (\"le\" AND \"soleil\"*)");
 }
 
 } // namespace
