@@ -33,7 +33,7 @@ CheckResults::CheckResults(const std::vector<catalogue::LinkCheck>& checks)
 
 const catalogue::LinkCheck* CheckResults::Failure(std::string_view website) const
 {
-    const auto found = m_failures.find(std::string(website));
+    const auto found = m_failures.find(website);
     return found == m_failures.end() ? nullptr : &found->second;
 }
 

@@ -5,6 +5,7 @@
 #include "catalogue/catalogue_file.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -27,7 +28,17 @@ public:
     const std::string& LatestDay() const { return m_latestDay; }
 
 private:
-    std::unordered_map<std::string, catalogue::LinkCheck> m_failures; // by website
+    // Looked up by string_view, without a copy of the website.
+    struct Hash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const
+        {
+            return std::hash<std::string_view>()(text);
+        }
+    };
+    std::unordered_map<std::string, catalogue::LinkCheck, Hash, std::equal_to<>>
+        m_failures; // by website
     std::size_t m_checked = 0;
     std::string m_latestDay;
 };
