@@ -143,7 +143,7 @@ private:
 
 void SortPapers(std::vector<Paper>& papers)
 {
-    std::ranges::sort(papers, [](const Paper& a, const Paper& b)
+    std::ranges::stable_sort(papers, [](const Paper& a, const Paper& b)
                       {
                           return std::tuple(PlaceOrder(a.region, a.place), a.city, a.name,
                                             a.website) <
