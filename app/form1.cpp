@@ -16,6 +16,9 @@
 #include <wx/choice.h>
 #include <wx/display.h>
 #include <wx/fontenum.h>
+#ifdef __WXMSW__
+#include <wx/fontutil.h>
+#endif
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/textctrl.h>
@@ -31,7 +34,7 @@ constexpr long kFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOS
 PaneFactory WebEnginePane(const std::string& host)
 {
     return [host](wxWindow* parent, const TwipsRect& bounds) -> std::unique_ptr<BrowserPane>
-    { return std::make_unique<WebViewPane>(parent, bounds, host, SystemDefaultBrowser()); };
+    { return MakeEnginePane(parent, bounds, host, SystemDefaultBrowser()); };
 }
 
 // The roll buttons' captions: outlined arrows, from the symbol font where the platform has it.
@@ -41,10 +44,13 @@ void SetRollCaption(wxButton* button, bool up)
 #ifdef __WXMSW__
     if (wxFontEnumerator::IsValidFacename("Wingdings"))
     {
+        // Characters 0xF1 and 0xF2 of "Wingdings" in its symbol character set, which wx has no
+        // encoding for. A symbol font's characters sit at U+F000 plus their code.
         font.SetFaceName("Wingdings");
-        font.SetEncoding(wxFONTENCODING_SYSTEM);
-        button->SetFont(font);
-        button->SetLabel(wxString(wxUniChar(up ? 0xF0F1 : 0xF0F2)));
+        wxNativeFontInfo symbol = *font.GetNativeFontInfo();
+        symbol.lf.lfCharSet = SYMBOL_CHARSET;
+        button->SetFont(wxFont(symbol));
+        button->SetLabel(wxString(wxUniChar(0xF000 + (up ? 0xF1 : 0xF2))));
         return;
     }
 #endif
