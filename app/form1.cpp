@@ -2,6 +2,7 @@
 
 #include "form1_design.h"
 #include "native_style.h"
+#include "roll_caption.h"
 
 #include "browser/local_files.h"
 #include "browser/twips.h"
@@ -15,10 +16,6 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/display.h>
-#include <wx/fontenum.h>
-#ifdef __WXMSW__
-#include <wx/fontutil.h>
-#endif
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/textctrl.h>
@@ -35,27 +32,6 @@ PaneFactory WebEnginePane(const std::string& host)
 {
     return [host](wxWindow* parent, const TwipsRect& bounds) -> std::unique_ptr<BrowserPane>
     { return MakeEnginePane(parent, bounds, host, SystemDefaultBrowser()); };
-}
-
-// The roll buttons' captions: outlined arrows, from the symbol font where the platform has it.
-void SetRollCaption(wxButton* button, bool up)
-{
-    wxFont font(wxFontInfo(12).Bold());
-#ifdef __WXMSW__
-    if (wxFontEnumerator::IsValidFacename("Wingdings"))
-    {
-        // Characters 0xF1 and 0xF2 of "Wingdings" in its symbol character set, which wx has no
-        // encoding for. A symbol font's characters sit at U+F000 plus their code.
-        font.SetFaceName("Wingdings");
-        wxNativeFontInfo symbol = *font.GetNativeFontInfo();
-        symbol.lf.lfCharSet = SYMBOL_CHARSET;
-        button->SetFont(wxFont(symbol));
-        button->SetLabel(wxString(wxUniChar(0xF000 + (up ? 0xF1 : 0xF2))));
-        return;
-    }
-#endif
-    button->SetFont(font);
-    button->SetLabel(wxString(wxUniChar(up ? 0x21E7 : 0x21E9)));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "twips.h"
 #include "webview_pane.h"
 
+class wxPanel;
 class wxStaticText;
 class wxWindow;
 
@@ -16,7 +17,7 @@ namespace tnews
 class NoEnginePane : public BrowserPane
 {
 public:
-    /// Creates the message as a child of `parent` at `bounds`, named "WebBrowser1".
+    /// Creates the message on a panel of `parent` at `bounds`, the panel named "WebBrowser1".
     NoEnginePane(wxWindow* parent, const TwipsRect& bounds, DefaultBrowserLauncher openElsewhere);
 
     void Navigate2(const std::string& path) override;
@@ -28,6 +29,7 @@ public:
     wxStaticText* Message() const { return m_message; }
 
 private:
+    wxPanel* m_panel;
     wxStaticText* m_message;
     DefaultBrowserLauncher m_openElsewhere;
 };
