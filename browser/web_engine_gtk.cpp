@@ -2,15 +2,10 @@
 
 #include <wx/webview.h>
 
-#ifdef __WXGTK__
 #include <webkit2/webkit2.h>
-#endif
 
 namespace tnews
 {
-
-#ifdef __WXGTK__
-
 namespace
 {
 
@@ -35,6 +30,16 @@ WebKitWebContext* PaneContext()
 }
 
 } // namespace
+
+const char* PaneBackend()
+{
+    return wxWebViewBackendWebKit;
+}
+
+bool WebEngineAvailable()
+{
+    return wxWebView::IsBackendAvailable(PaneBackend());
+}
 
 void PrepareWebEngine()
 {
@@ -74,11 +79,3 @@ extern "C" GtkWidget* webkit_web_view_new(void)
 {
     return webkit_web_view_new_with_context(tnews::PaneContext());
 }
-
-#else
-
-void ConfigureWebEngine(wxWebView* /*view*/) {}
-
-} // namespace tnews
-
-#endif
