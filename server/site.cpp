@@ -113,6 +113,15 @@ bool IsPlainHost(std::string_view host)
                                });
 }
 
+// The scripts check credentials before anything else and answer 401 exactly when they are
+// missing or wrong, so any other answer of theirs was given to the user they name.
+Response Authenticated(Response response)
+{
+    if (response.status != 401)
+        response.user = kUserName;
+    return response;
+}
+
 std::string ListingKey(const RegionInfo& region, std::string_view place)
 {
     return std::string(region.code) + '\n' + std::string(place);
@@ -170,7 +179,7 @@ Response Site::Handle(const Request& request) const noexcept
         if (request.path == "/")
             return HtmlResponse(200, m_publisherPage);
         if (request.path == kUpdatePath)
-            return HandleUpdate(request);
+            return Authenticated(HandleUpdate(request));
         if (request.path.starts_with(kDirectoryPrefix))
         {
             const std::string_view script =
@@ -178,7 +187,7 @@ Response Site::Handle(const Request& request) const noexcept
             for (const RegionInfo& region : Regions())
             {
                 if (region.script == script)
-                    return HandleDirectory(region, request);
+                    return Authenticated(HandleDirectory(region, request));
             }
         }
         return ErrorResponse(404, "There is no page at " + Quoted(request.path) + ".");

@@ -35,6 +35,7 @@ struct Response
     int status = 200;
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
+    std::string user; // for the access log: set only when the credentials were checked and right
 
     /// The value of header `name` (exact case), or "" when absent.
     std::string_view Header(std::string_view name) const;
@@ -56,7 +57,7 @@ public:
     /// The answer to `request`; never throws. Methods other than GET and HEAD get 405,
     /// unknown paths 404, missing or wrong credentials 401 (checked before any parameter),
     /// bad parameters 400 and unknown places 404. A HEAD answer still carries the body; the
-    /// HTTP layer drops it.
+    /// HTTP layer drops it. An answer behind right credentials names their user.
     Response Handle(const Request& request) const noexcept;
 
     /// The catalogue being served, in file order.
