@@ -2,14 +2,14 @@
 
 #include "form1_design.h"
 #include "native_style.h"
-#include "program_icon.h"
-#include "window_placement.h"
 
 #include "browser/local_files.h"
 #include "browser/twips.h"
 #include "browser/utf8.h"
+#include "browser/window_placement.h"
 #include "info/about_box.h"
 #include "info/help_menu.h"
+#include "info/program_icon.h"
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -93,7 +93,9 @@ Form1::Form1(Form1Options options)
         FromDIP(wxSize(TwipsToDip(form1::kClientWidth), TwipsToDip(form1::kClientHeight))));
 
     m_selection = std::make_unique<RegionSelection>(
-        *WebBrowser1, ProgramFilePath(m_options.programFolder, "start.html"), m_options.host);
+        PaneCalls{[this](const std::string& path) { WebBrowser1->Navigate2(path); },
+                  [this](const std::string& urlOrPath) { WebBrowser1->Navigate(urlOrPath); }},
+        ProgramFilePath(m_options.programFolder, "start.html"), m_options.host);
 
     Combo1->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { Combo1_Click(); });
     KSearch->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { KSearch_Click(); });

@@ -9,14 +9,14 @@
 namespace tnews
 {
 
-RegionSelection::RegionSelection(BrowserPane& pane, std::string startPage, std::string host)
-    : m_pane(pane), m_startPage(std::move(startPage)), m_host(std::move(host))
+RegionSelection::RegionSelection(PaneCalls pane, std::string startPage, std::string host)
+    : m_pane(std::move(pane)), m_startPage(std::move(startPage)), m_host(std::move(host))
 {
 }
 
 void RegionSelection::Start()
 {
-    m_pane.Navigate2(m_startPage);
+    m_pane.navigate2(m_startPage);
     m_keywords = kKeywordStartText;
     m_keywordsUntouched = true;
     m_regionCode.clear();
@@ -48,19 +48,19 @@ void RegionSelection::ChooseEntry(int position)
         m_selection = position;
     if (position == 0)
     {
-        m_pane.Navigate(m_startPage);
+        m_pane.navigate(m_startPage);
         return;
     }
     if (position < 1 || position > std::numeric_limits<std::int16_t>::max())
         return;
     if (auto url = ListingUrl(m_regionCode, static_cast<std::int16_t>(position), m_host))
-        m_pane.Navigate(*url);
+        m_pane.navigate(*url);
 }
 
 void RegionSelection::Search()
 {
     if (auto url = KeywordSearchUrl(m_regionCode, m_keywords, m_host))
-        m_pane.Navigate(*url);
+        m_pane.navigate(*url);
 }
 
 void RegionSelection::EditKeywords(std::string text)

@@ -3,9 +3,9 @@
 // the result; the pages go to the browser pane.
 #pragma once
 
-#include "browser/browser_pane.h"
 #include "tnews/build_config.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,11 +16,19 @@ namespace tnews
 /// Start text of the keyword box.
 inline constexpr std::string_view kKeywordStartText = "Enter Keywords";
 
+/// The browser pane's calls that the selection makes: the start page at start-up goes to
+/// `navigate2`, every other page to `navigate`. Each call returns at once.
+struct PaneCalls
+{
+    std::function<void(const std::string& path)> navigate2;
+    std::function<void(const std::string& urlOrPath)> navigate;
+};
+
 class RegionSelection
 {
 public:
     /// `startPage` is the path of start.html; `host` is the directory server's.
-    RegionSelection(BrowserPane& pane, std::string startPage,
+    RegionSelection(PaneCalls pane, std::string startPage,
                     std::string host = std::string(DirectoryHost));
 
     /// "c", "u" or "i" once a region has been chosen; empty before.
@@ -57,7 +65,7 @@ public:
     bool ClickKeywords();
 
 private:
-    BrowserPane& m_pane;
+    const PaneCalls m_pane;
     const std::string m_startPage;
     const std::string m_host;
     std::string m_regionCode;

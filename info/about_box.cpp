@@ -1,11 +1,11 @@
 #include "about_box.h"
 
 #include "about_text.h"
+#include "program_icon.h"
 
-#include "app/program_icon.h"
-#include "app/window_placement.h"
 #include "browser/twips.h"
 #include "browser/utf8.h"
+#include "browser/window_placement.h"
 #include "tnews/build_config.h"
 
 #include <wx/button.h>

@@ -1,7 +1,5 @@
 #include "directory/region_selection.h"
 
-#include "tests/support/recording_pane.h"
-
 #include <gtest/gtest.h>
 
 namespace tnews
@@ -17,15 +15,18 @@ const std::string kListing = "Navigate http://tnewsuser:qsel47t2vyb8rdo@h:1/soft
 class RegionSelectionTest : public testing::Test
 {
 protected:
-    RecordingPane pane;
-    RegionSelection selection{pane, kStart, "h:1"};
+    Calls calls; // what the pane was asked to show, one line a call
+    RegionSelection selection{
+        PaneCalls{[this](const std::string& path) { calls.push_back("Navigate2 " + path); },
+                  [this](const std::string& url) { calls.push_back("Navigate " + url); }},
+        kStart, "h:1"};
 
     // The calls made by `action` alone.
     template <typename Action> Calls CallsOf(Action action)
     {
-        pane.calls.clear();
+        calls.clear();
         action();
-        return pane.calls;
+        return calls;
     }
 };
 

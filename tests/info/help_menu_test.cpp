@@ -40,7 +40,7 @@ TEST(HelpMenuTest, WebsiteOpensElsewhereAndLeavesThePaneAlone)
 TEST(HelpMenuTest, DirectoryStillWorksAfterHelpAndUpdates)
 {
     RecordingPane pane;
-    RegionSelection selection(pane, "/opt/tnews/start.html", "h:1");
+    RegionSelection selection(pane.AsPaneCalls(), "/opt/tnews/start.html", "h:1");
     selection.Start();
     selection.ChooseRegion("u");
     ShowHelpPage(pane, "/opt/tnews");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "browser/browser_pane.h"
+#include "directory/region_selection.h"
 
 #include <sstream>
 #include <string>
@@ -28,6 +29,13 @@ public:
         calls.push_back("Navigate " + url + " " + (flags ? std::to_string(*flags) : "null") + " " +
                         targetFrame);
     }
+    /// The calls a RegionSelection makes, recorded here as the pane's own.
+    PaneCalls AsPaneCalls()
+    {
+        return {[this](const std::string& path) { Navigate2(path); },
+                [this](const std::string& urlOrPath) { Navigate(urlOrPath); }};
+    }
+
     void Top(float twips) override
     {
         std::ostringstream line;
