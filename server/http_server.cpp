@@ -54,15 +54,6 @@ class HttpServer::Impl
 {
 public:
     Impl(const Site& site, HttpOptions options);
-
-    std::optional<int> Bind(const std::string& host, int port);
-    bool Listen();
-    void Stop();
-
-    std::atomic<bool> running{false};
-    std::vector<std::string> Exchange(std::string_view received) const;
-
-private:
     void Accept();
     void OnAccept(const boost::system::error_code& error, Socket socket);
 
@@ -75,6 +66,7 @@ private:
     std::size_t m_next = 0;
     tcp::acceptor m_acceptor;
     net::steady_timer m_pause;
+    std::atomic<bool> m_running{false};
 };
 
 HttpServer::Impl::Impl(const Site& site, HttpOptions options)
@@ -95,45 +87,54 @@ HttpServer::Impl::Impl(const Site& site, HttpOptions options)
 {
 }
 
-std::optional<int> HttpServer::Impl::Bind(const std::string& host, int port)
+HttpServer::HttpServer(const Site& site, HttpOptions options)
+    : m_impl(std::make_unique<Impl>(site, std::move(options)))
+{
+}
+
+HttpServer::~HttpServer() = default;
+
+std::optional<int> HttpServer::Bind(const std::string& host, int port)
 {
     if (port < 0 || port > 65535)
         return std::nullopt;
+    tcp::acceptor& acceptor = m_impl->m_acceptor;
     boost::system::error_code error;
-    tcp::resolver resolver(*m_contexts.front());
+    tcp::resolver resolver(*m_impl->m_contexts.front());
     const auto endpoints = resolver.resolve(
         host, std::to_string(port), tcp::resolver::passive | tcp::resolver::numeric_service, error);
     if (error)
         return std::nullopt;
     for (const auto& entry : endpoints)
     {
-        m_acceptor.close(error);
+        acceptor.close(error);
         // SO_REUSEADDR only lets a restarted server bind while old connections linger; a port
         // another socket listens on still fails, as it must (no SO_REUSEPORT).
-        if (!m_acceptor.open(entry.endpoint().protocol(), error) &&
-            !m_acceptor.set_option(tcp::acceptor::reuse_address(true), error) &&
-            !m_acceptor.bind(entry.endpoint(), error) &&
-            !m_acceptor.listen(net::socket_base::max_listen_connections, error))
+        if (!acceptor.open(entry.endpoint().protocol(), error) &&
+            !acceptor.set_option(tcp::acceptor::reuse_address(true), error) &&
+            !acceptor.bind(entry.endpoint(), error) &&
+            !acceptor.listen(net::socket_base::max_listen_connections, error))
         {
-            return m_acceptor.local_endpoint().port();
+            return acceptor.local_endpoint().port();
         }
     }
-    m_acceptor.close(error);
+    acceptor.close(error);
     return std::nullopt;
 }
 
-bool HttpServer::Impl::Listen()
+bool HttpServer::Listen()
 {
-    if (!m_acceptor.is_open())
+    Impl& impl = *m_impl;
+    if (!impl.m_acceptor.is_open())
         return false;
     std::vector<net::executor_work_guard<net::io_context::executor_type>> work;
     std::vector<std::thread> threads;
-    for (std::size_t i = 1; i < m_contexts.size(); ++i)
+    for (std::size_t i = 1; i < impl.m_contexts.size(); ++i)
     {
         try
         {
-            work.push_back(net::make_work_guard(*m_contexts[i]));
-            threads.emplace_back([context = m_contexts[i].get()] { Run(*context); });
+            work.push_back(net::make_work_guard(*impl.m_contexts[i]));
+            threads.emplace_back([context = impl.m_contexts[i].get()] { Run(*context); });
         }
         catch (const std::exception& error)
         {
@@ -143,21 +144,21 @@ bool HttpServer::Impl::Listen()
             break;
         }
     }
-    m_serving = threads.size() + 1;
-    running = true;
-    Accept();
-    Run(*m_contexts.front());
-    running = false;
-    for (auto& context : m_contexts)
+    impl.m_serving = threads.size() + 1;
+    impl.m_running = true;
+    impl.Accept();
+    Run(*impl.m_contexts.front());
+    impl.m_running = false;
+    for (auto& context : impl.m_contexts)
         context->stop();
     for (std::thread& thread : threads)
         thread.join();
     return true;
 }
 
-void HttpServer::Impl::Stop()
+void HttpServer::Stop()
 {
-    for (auto& context : m_contexts)
+    for (auto& context : m_impl->m_contexts)
         context->stop();
 }
 
@@ -194,9 +195,14 @@ void HttpServer::Impl::OnAccept(const boost::system::error_code& error, Socket s
     Accept();
 }
 
-std::vector<std::string> HttpServer::Impl::Exchange(std::string_view received) const
+bool HttpServer::IsRunning() const
 {
-    Conversation conversation(m_site, m_options.log, "127.0.0.1");
+    return m_impl->m_running;
+}
+
+std::vector<std::string> HttpServer::Exchange(std::string_view received) const
+{
+    Conversation conversation(m_impl->m_site, m_impl->m_options.log, "127.0.0.1");
     std::vector<std::string> answers;
     for (;;)
     {
@@ -209,38 +215,6 @@ std::vector<std::string> HttpServer::Impl::Exchange(std::string_view received) c
             break;
     }
     return answers;
-}
-
-HttpServer::HttpServer(const Site& site, HttpOptions options)
-    : m_impl(std::make_unique<Impl>(site, std::move(options)))
-{
-}
-
-HttpServer::~HttpServer() = default;
-
-std::optional<int> HttpServer::Bind(const std::string& host, int port)
-{
-    return m_impl->Bind(host, port);
-}
-
-bool HttpServer::Listen()
-{
-    return m_impl->Listen();
-}
-
-void HttpServer::Stop()
-{
-    m_impl->Stop();
-}
-
-bool HttpServer::IsRunning() const
-{
-    return m_impl->running;
-}
-
-std::vector<std::string> HttpServer::Exchange(std::string_view received) const
-{
-    return m_impl->Exchange(received);
 }
 
 } // namespace tnews::server
