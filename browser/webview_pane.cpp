@@ -2,6 +2,7 @@
 
 #include "local_files.h"
 #include "navigation_policy.h"
+#include "no_engine_pane.h"
 #include "twips.h"
 #include "utf8.h"
 #include "web_engine.h"
@@ -22,7 +23,7 @@ WebViewPane::WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string 
           parent, wxID_ANY, wxWebViewDefaultURLStr,
           parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
           parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height))),
-          wxWebViewBackendDefault, 0, "WebBrowser1")),
+          PaneBackend(), 0, "WebBrowser1")),
       m_trustedHost(std::move(trustedHost)), m_openElsewhere(std::move(openElsewhere))
 {
     ConfigureWebEngine(m_view);
@@ -86,6 +87,16 @@ void WebViewPane::OnNewWindow(wxWebViewEvent& event)
     const std::string url = ToUtf8(event.GetURL());
     if (RouteNavigation(url, m_trustedHost) != NavigationRoute::Nowhere)
         m_openElsewhere(url);
+}
+
+std::unique_ptr<BrowserPane> MakeEnginePane(wxWindow* parent, const TwipsRect& bounds,
+                                            std::string trustedHost,
+                                            DefaultBrowserLauncher openElsewhere)
+{
+    if (!WebEngineAvailable())
+        return std::make_unique<NoEnginePane>(parent, bounds, std::move(openElsewhere));
+    return std::make_unique<WebViewPane>(parent, bounds, std::move(trustedHost),
+                                         std::move(openElsewhere));
 }
 
 } // namespace tnews

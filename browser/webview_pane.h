@@ -5,6 +5,7 @@
 #include "twips.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class wxWebView;
@@ -47,5 +48,11 @@ private:
     const std::string m_trustedHost;
     DefaultBrowserLauncher m_openElsewhere;
 };
+
+/// The pane on the platform's web engine, as WebViewPane; where the engine can't be started, a
+/// NoEnginePane that says so in its place.
+std::unique_ptr<BrowserPane> MakeEnginePane(wxWindow* parent, const TwipsRect& bounds,
+                                            std::string trustedHost,
+                                            DefaultBrowserLauncher openElsewhere);
 
 } // namespace tnews

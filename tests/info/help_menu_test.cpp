@@ -12,12 +12,20 @@ namespace
 
 using Calls = std::vector<std::string>;
 
+// A program folder as the platform writes it, and the platform's separator.
+#ifdef _WIN32
+const std::string kFolder = "C:\\tnews", kSeparator = "\\";
+#else
+const std::string kFolder = "/opt/tnews", kSeparator = "/";
+#endif
+
 TEST(HelpMenuTest, HelpPageComesFromTheProgramFolder)
 {
     RecordingPane pane;
-    ShowHelpPage(pane, "/opt/tnews");
-    ShowHelpPage(pane, "/opt/tnews/"); // the separator is added all the same
-    EXPECT_EQ(pane.calls, (Calls{"Navigate /opt/tnews/help.htm", "Navigate /opt/tnews//help.htm"}));
+    ShowHelpPage(pane, kFolder);
+    ShowHelpPage(pane, kFolder + kSeparator); // the separator is added all the same
+    EXPECT_EQ(pane.calls, (Calls{"Navigate " + kFolder + kSeparator + "help.htm",
+                                 "Navigate " + kFolder + kSeparator + kSeparator + "help.htm"}));
 }
 
 TEST(HelpMenuTest, UpdatesSendsThePlainVersionWithTheUpdatePassword)

@@ -1,0 +1,81 @@
+#include "web_engine.h"
+
+#include <wx/webview.h>
+
+#include <webkit2/webkit2.h>
+
+namespace tnews
+{
+namespace
+{
+
+void CancelDownload(WebKitWebContext* /*context*/, WebKitDownload* download, gpointer /*data*/)
+{
+    // The program writes no files; a link to a file the engine can't show goes nowhere.
+    webkit_download_cancel(download);
+}
+
+// One context for every view of the process, keeping cookies, caches and website data in
+// memory only.
+WebKitWebContext* PaneContext()
+{
+    static WebKitWebContext* context = []
+    {
+        WebKitWebContext* ephemeral = webkit_web_context_new_ephemeral();
+        webkit_web_context_set_cache_model(ephemeral, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+        g_signal_connect(ephemeral, "download-started", G_CALLBACK(CancelDownload), nullptr);
+        return ephemeral;
+    }();
+    return context;
+}
+
+} // namespace
+
+const char* PaneBackend()
+{
+    return wxWebViewBackendWebKit;
+}
+
+bool WebEngineAvailable()
+{
+    return wxWebView::IsBackendAvailable(PaneBackend());
+}
+
+void PrepareWebEngine()
+{
+    // Without a GPU the engine composites in software, which costs its processes about 50 MiB
+    // and gains plain pages nothing. The settings' hardware acceleration policy would be the
+    // lever, but its "never" leaves the view blank in the engine release of Debian 12; the
+    // engine's own switch works. A user's explicit choice stands.
+    g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
+}
+
+void ConfigureWebEngine(wxWebView* view)
+{
+    auto* webView = static_cast<WebKitWebView*>(view->GetNativeBackend());
+    WebKitSettings* settings = webkit_web_view_get_settings(webView);
+    // Pages need no scripts of their own; the program's calls into the page still run.
+    webkit_settings_set_enable_javascript_markup(settings, FALSE);
+    webkit_settings_set_enable_html5_local_storage(settings, FALSE);
+    webkit_settings_set_enable_html5_database(settings, FALSE);
+    webkit_settings_set_enable_page_cache(settings, FALSE);
+    webkit_settings_set_enable_webgl(settings, FALSE);
+    webkit_settings_set_enable_webaudio(settings, FALSE);
+    webkit_settings_set_enable_media(settings, FALSE);
+}
+
+} // namespace tnews
+
+// wxWidgets makes its views with webkit_web_view_new() in WebKit's default context, whose
+// website data (caches, HSTS, storage) lives on disk, and it knows no other way. The program
+// defines these two entry points itself, so that wxWidgets, and WebKit where it asks for the
+// default context, get the ephemeral one above.
+extern "C" WebKitWebContext* webkit_web_context_get_default(void)
+{
+    return tnews::PaneContext();
+}
+
+extern "C" GtkWidget* webkit_web_view_new(void)
+{
+    return webkit_web_view_new_with_context(tnews::PaneContext());
+}
