@@ -56,13 +56,20 @@ std::shared_ptr<Connection> ConnectionTable::Add(const std::shared_ptr<Connectio
             victimSince = since;
         }
     }
+    if (victim)
+    {
+        m_entries.erase(victim->m_entry);
+        victim->m_inTable = false;
+    }
     return victim;
 }
 
-void ConnectionTable::Remove(Entries::iterator entry)
+void ConnectionTable::Remove(Connection& connection)
 {
     std::lock_guard lock(m_mutex);
-    m_entries.erase(entry);
+    if (connection.m_inTable)
+        m_entries.erase(connection.m_entry);
+    connection.m_inTable = false;
 }
 
 Connection::Connection(Socket socket, const Site& site, const LogFunction& log,
@@ -74,8 +81,7 @@ Connection::Connection(Socket socket, const Site& site, const LogFunction& log,
 
 Connection::~Connection()
 {
-    if (m_inTable)
-        m_table.Remove(m_entry);
+    m_table.Remove(*this);
 }
 
 void Connection::Start()
@@ -86,7 +92,7 @@ void Connection::Start()
                   boost::system::error_code ignored;
                   // Each answer goes out in one write; nothing is gained by holding it back.
                   self->m_socket.set_option(net::ip::tcp::no_delay(true), ignored);
-                  self->Enter(State::Idle, kClientTimeout);
+                  self->Enter(State::New, kClientTimeout);
                   self->Read();
               });
 }

@@ -41,15 +41,16 @@ class ConnectionTable
 public:
     explicit ConnectionTable(std::size_t maxConnections) : m_max(maxConnections) {}
 
-    /// Adds `connection`. When there are more than the cap, returns the one to close: the one
-    /// that has been idle or lingering longest, else the one that has waited longest for its
-    /// client; nothing while there is room.
+    /// Adds `connection`. When there are more than the cap, takes out and returns the one to
+    /// close: the one that has been idle or lingering longest, else the one that has waited
+    /// longest for its client; nothing while there is room. A connection taken out no longer
+    /// counts, so the next call picks another.
     std::shared_ptr<Connection> Add(const std::shared_ptr<Connection>& connection);
 
 private:
     friend class Connection;
     using Entries = std::list<std::weak_ptr<Connection>>;
-    void Remove(Entries::iterator entry);
+    void Remove(Connection& connection);
 
     const std::size_t m_max;
     std::mutex m_mutex;
@@ -75,7 +76,8 @@ private:
     using Clock = std::chrono::steady_clock;
     enum class State
     {
-        Idle,      // waiting for a request: reclaimable
+        New,       // accepted, nothing received yet
+        Idle,      // kept alive after an answer, waiting for the next request: reclaimable
         Head,      // part of a head has arrived
         Writing,   // sending an answer
         Lingering, // answered for the last time: reclaimable
@@ -106,9 +108,10 @@ private:
     std::size_t m_sent = 0;
     bool m_closeAfterAnswer = false;
     // Read by ConnectionTable::Add from the accepting thread.
-    std::atomic<State> m_state{State::Idle};
-    std::atomic<Clock::rep> m_since{0};
+    std::atomic<State> m_state{State::New};
+    std::atomic<Clock::rep> m_since{Clock::now().time_since_epoch().count()};
     ConnectionTable& m_table;
+    // Guarded by the table's mutex.
     ConnectionTable::Entries::iterator m_entry;
     bool m_inTable = false;
 };

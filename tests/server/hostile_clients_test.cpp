@@ -253,20 +253,25 @@ TEST(HostileClientsTest, SlowClientsHoldUpNoOne)
     EXPECT_EQ(testing::Fetch(server, "/").status, 200);
 }
 
-TEST(HostileClientsTest, FullServerMakesRoomForAFreshClient)
+TEST(HostileClientsTest, FullServerMakesRoomForFreshClients)
 {
-    const TestServer server(testing::TestServerOptions{.threads = 1, .maxConnections = 8});
+    // Two threads, so that connections are accepted while others are still being started.
+    const TestServer server(testing::TestServerOptions{.threads = 2, .maxConnections = 8});
     for (std::string_view sent : {"", "GET / HTTP/1.0\r\n\r\n", "GET / HTTP/1.1\r\nHost: x"})
     {
-        SCOPED_TRACE(sent); // idle, lingering after their last answer, or halfway through a head
+        SCOPED_TRACE(sent); // silent, lingering after their last answer, or halfway through a head
         std::vector<std::unique_ptr<Stalled>> held;
         for (int i = 0; i < 8; ++i)
             held.push_back(std::make_unique<Stalled>(server.Port(), sent));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // As many fresh clients at once: each must make room for itself, not for another.
+        std::vector<std::unique_ptr<Stalled>> fresh;
         for (int i = 0; i < 8; ++i)
+            fresh.push_back(
+                std::make_unique<Stalled>(server.Port(), Get("/", "Connection: close\r\n")));
+        for (const auto& client : fresh)
         {
-            const std::string answer =
-                RawExchange(server.Port(), Get("/"), {.timeout = std::chrono::milliseconds(1000)});
+            const std::string answer = client->UntilClosed(std::chrono::seconds(1)).value_or("");
             EXPECT_EQ(testing::RawStatus(answer), 200) << answer.substr(0, 200);
         }
     }
