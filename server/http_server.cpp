@@ -8,6 +8,8 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -26,6 +28,31 @@ using net::ip::tcp;
 // After the system refuses a connection (no file descriptors left), accepting waits this long
 // rather than spin; the connections open meanwhile close at their deadlines.
 constexpr std::chrono::milliseconds kAcceptPause{100};
+
+// File descriptors kept for what is not a connection: the standard streams, the acceptor, and
+// per io_context its epoll, event and timer descriptors, with room to spare.
+constexpr std::size_t kSpareFiles = 16;
+constexpr std::size_t kFilesPerContext = 4;
+
+// `requested`, or fewer so that every connection below the cap can be accepted: past the
+// process's limit of open files the system refuses connections, and nothing is evicted for
+// them.
+std::size_t ConnectionCap(std::size_t requested, std::size_t contexts)
+{
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY)
+        return requested;
+    const std::size_t reserved = kSpareFiles + kFilesPerContext * contexts;
+    const std::size_t room = files.rlim_cur > reserved ? files.rlim_cur - reserved : 1;
+    if (room < requested)
+    {
+        std::fprintf(stderr,
+                     "tnews-server: at most %zu connections at once, for the limit of %llu open "
+                     "files\n",
+                     room, static_cast<unsigned long long>(files.rlim_cur));
+    }
+    return std::min(requested, room);
+}
 
 // Runs `context` until it is stopped. A handler that throws loses its connection (whose last
 // reference it held) and nothing else: the loop goes on.
@@ -59,6 +86,7 @@ public:
 
     const Site& m_site;
     const HttpOptions m_options;
+    const std::size_t m_threads;
     // Connections leave the table when they are destroyed, which may be when the contexts are.
     ConnectionTable m_table;
     std::vector<std::unique_ptr<net::io_context>> m_contexts;
@@ -70,16 +98,16 @@ public:
 };
 
 HttpServer::Impl::Impl(const Site& site, HttpOptions options)
-    : m_site(site), m_options(std::move(options)), m_table(m_options.maxConnections),
+    : m_site(site), m_options(std::move(options)),
+      m_threads(m_options.threads != 0
+                    ? m_options.threads
+                    : std::max<std::size_t>(1, std::thread::hardware_concurrency())),
+      m_table(ConnectionCap(m_options.maxConnections, m_threads)),
       m_contexts(
           [&]
           {
-              const std::size_t threads =
-                  m_options.threads != 0
-                      ? m_options.threads
-                      : std::max<std::size_t>(1, std::thread::hardware_concurrency());
               std::vector<std::unique_ptr<net::io_context>> contexts;
-              for (std::size_t i = 0; i < threads; ++i)
+              for (std::size_t i = 0; i < m_threads; ++i)
                   contexts.push_back(std::make_unique<net::io_context>(1));
               return contexts;
           }()),

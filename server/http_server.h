@@ -19,7 +19,7 @@ namespace tnews::server
 /// lengthen the slowest answers.
 inline constexpr std::size_t kDefaultThreads = 0;
 /// Connections held at most; past this one that is idle or lingering is closed, else the one
-/// that has waited longest for its client.
+/// that has waited longest for its client. Fewer when the limit of open files leaves less room.
 inline constexpr std::size_t kDefaultMaxConnections = 1024;
 
 struct HttpOptions
