@@ -2,6 +2,8 @@
 
 #include <boost/asio/post.hpp>
 
+#include <algorithm>
+#include <array>
 #include <exception>
 #include <utility>
 
@@ -183,7 +185,7 @@ void Connection::Serve()
         const bool wasInHead = m_conversation.InHead();
         Turn turn = m_conversation.Next(Unread(m_buffer));
         m_buffer.consume(turn.consumed);
-        if (!turn.answer.empty())
+        if (!turn.answer.head.empty())
         {
             Send(std::move(turn.answer), turn.close);
             return;
@@ -198,7 +200,7 @@ void Connection::Serve()
     }
 }
 
-void Connection::Send(std::string answer, bool close)
+void Connection::Send(Outgoing answer, bool close)
 {
     m_answer = std::move(answer);
     m_sent = 0;
@@ -207,10 +209,22 @@ void Connection::Send(std::string answer, bool close)
     WriteSome();
 }
 
+std::size_t Connection::AnswerSize() const
+{
+    return m_answer.head.size() + (m_answer.body ? m_answer.body->size() : 0);
+}
+
 void Connection::WriteSome()
 {
+    const std::string_view head = m_answer.head;
+    const std::string_view body = m_answer.body ? std::string_view(*m_answer.body) : "";
+    const std::size_t sentOfHead = std::min(m_sent, head.size());
+    const std::array<net::const_buffer, 2> unsent = {
+        net::buffer(head.substr(sentOfHead)),
+        net::buffer(body.substr(m_sent - sentOfHead)),
+    };
     m_socket.async_write_some(
-        net::buffer(m_answer.data() + m_sent, m_answer.size() - m_sent),
+        unsent,
         [self = shared_from_this()](const boost::system::error_code& error, std::size_t bytes)
         { self->OnWrite(error, bytes); });
 }
@@ -223,13 +237,13 @@ void Connection::OnWrite(const boost::system::error_code& error, std::size_t byt
         return;
     }
     m_sent += bytes;
-    if (m_sent < m_answer.size())
+    if (m_sent < AnswerSize())
     {
         Enter(State::Writing, kClientTimeout); // the client reads: it gets more time
         WriteSome();
         return;
     }
-    m_answer = std::string(); // a connection that waits holds no answer
+    m_answer = Outgoing(); // a connection that waits holds no answer
     if (m_closeAfterAnswer)
     {
         Linger();

@@ -87,7 +87,8 @@ private:
     void Read();
     void OnRead(const boost::system::error_code& error, std::size_t bytes);
     void Serve();
-    void Send(std::string answer, bool close);
+    void Send(Outgoing answer, bool close);
+    std::size_t AnswerSize() const;
     void WriteSome();
     void OnWrite(const boost::system::error_code& error, std::size_t bytes);
     void Linger();
@@ -104,8 +105,8 @@ private:
     bool m_timedOut = false;
     boost::beast::flat_buffer m_buffer;
     Conversation m_conversation;
-    std::string m_answer;
-    std::size_t m_sent = 0;
+    Outgoing m_answer;
+    std::size_t m_sent = 0; // of the head and the body together
     bool m_closeAfterAnswer = false;
     // Read by ConnectionTable::Add from the accepting thread.
     std::atomic<State> m_state{State::New};

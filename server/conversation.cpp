@@ -5,7 +5,6 @@
 
 #include <boost/beast/core/buffers_range.hpp>
 #include <boost/beast/http/serializer.hpp>
-#include <boost/beast/http/string_body.hpp>
 
 #include <algorithm>
 #include <ctime>
@@ -62,10 +61,11 @@ std::string RequestLine(const http::request<http::empty_body>& request)
                      (request.version() == 10 ? " HTTP/1.0" : " HTTP/1.1"));
 }
 
-std::string Serialized(http::response<http::string_body>& message)
+// The status line and fields of `message`, which announce a body sent after them.
+std::string SerializedHead(http::response<http::empty_body>& message)
 {
     std::string bytes;
-    http::response_serializer<http::string_body> serializer(message);
+    http::response_serializer<http::empty_body> serializer(message);
     beast::error_code error;
     while (!error && !serializer.is_done())
     {
@@ -229,31 +229,32 @@ Turn Conversation::Refuse(int status, std::string_view message, std::string_view
     return turn;
 }
 
-std::string Conversation::TimedOut(std::string_view received)
+Outgoing Conversation::TimedOut(std::string_view received)
 {
     return Refuse(408, "The request did not arrive in time.", received).answer;
 }
 
-std::string Conversation::Send(Response response, bool head, bool close, bool http10,
-                               std::string_view requestLine)
+Outgoing Conversation::Send(Response response, bool head, bool close, bool http10,
+                            std::string_view requestLine)
 {
-    http::response<http::string_body> message(static_cast<http::status>(response.status), 11);
+    http::response<http::empty_body> message(static_cast<http::status>(response.status), 11);
     for (const auto& [name, value] : response.headers)
         message.insert(name, value);
-    message.content_length(response.body.size());
+    message.content_length(response.body->size());
     if (close)
         message.set(http::field::connection, "close");
     else if (http10)
         message.set(http::field::connection, "keep-alive");
-    const std::size_t bytes = head ? 0 : response.body.size();
-    if (!head)
-        message.body() = std::move(response.body);
     if (m_log)
     {
         m_log(CommonLogLine(m_client, response.user, std::time(nullptr), requestLine,
-                            response.status, bytes));
+                            response.status, head ? 0 : response.body->size()));
     }
-    return Serialized(message);
+    Outgoing answer;
+    answer.head = SerializedHead(message);
+    if (!head)
+        answer.body = std::move(response.body);
+    return answer;
 }
 
 } // namespace tnews::server

@@ -23,11 +23,18 @@ inline constexpr std::size_t kMaxHeadBytes = 8 * 1024;
 /// Most header fields in one request; more get 431.
 inline constexpr std::size_t kMaxHeaderFields = 100;
 
+/// An answer as it goes out: its status line and fields, then the body they announce.
+struct Outgoing
+{
+    std::string head; // "" when there is no answer
+    SharedPage body;  // null for none (HEAD); shared with the Site, so sending it copies nothing
+};
+
 /// What a connection does after offering the bytes it has received.
 struct Turn
 {
     std::size_t consumed = 0; // bytes at the front of those offered that are used up
-    std::string answer;       // a whole answer to send; empty when more bytes are needed
+    Outgoing answer;          // a whole answer to send; none when more bytes are needed
     bool close = false;       // close the connection once the answer is sent
 };
 
@@ -51,15 +58,15 @@ public:
 
     /// The 408 answer, logged, for a client whose head has not arrived in time, `received` being
     /// the bytes not consumed; the connection closes after it.
-    std::string TimedOut(std::string_view received);
+    Outgoing TimedOut(std::string_view received);
 
 private:
     using Parser = boost::beast::http::request_parser<boost::beast::http::empty_body>;
 
     Turn Answer(const Parser::value_type& request, bool hasBody);
     Turn Refuse(int status, std::string_view message, std::string_view received);
-    std::string Send(Response response, bool head, bool close, bool http10,
-                     std::string_view requestLine);
+    Outgoing Send(Response response, bool head, bool close, bool http10,
+                  std::string_view requestLine);
 
     const Site& m_site;
     const LogFunction& m_log;

@@ -236,9 +236,9 @@ std::vector<std::string> HttpServer::Exchange(std::string_view received) const
     {
         Turn turn = conversation.Next(received);
         received.remove_prefix(turn.consumed);
-        if (turn.answer.empty())
+        if (turn.answer.head.empty())
             break; // the rest is part of a head, and the client has closed
-        answers.push_back(std::move(turn.answer));
+        answers.push_back(turn.answer.head + (turn.answer.body ? *turn.answer.body : ""));
         if (turn.close)
             break;
     }

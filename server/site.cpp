@@ -25,7 +25,7 @@ constexpr std::string_view kPageKey = "page";
 // More pages than a search can have; a longer number is refused before it is read.
 constexpr std::size_t kMaxPageDigits = 6;
 
-Response HtmlResponse(int status, std::string body)
+Response HtmlResponse(int status, SharedPage body)
 {
     Response response;
     response.status = status;
@@ -38,6 +38,11 @@ Response HtmlResponse(int status, std::string body)
     };
     response.body = std::move(body);
     return response;
+}
+
+Response HtmlResponse(int status, std::string body)
+{
+    return HtmlResponse(status, std::make_shared<const std::string>(std::move(body)));
 }
 
 // A page number as a link writes it: 1 to 999999, without sign, blanks or leading zeros.
@@ -217,11 +222,12 @@ Site::Site(SiteData data, Version latest, const Alphabetical& order)
         for (std::string_view place : region.places)
         {
             m_listingPages.emplace(ListingKey(region, place),
-                                   ListingPage(ListingOf(m_catalogue, region, place), m_checks,
-                                               order));
+                                   std::make_shared<const std::string>(ListingPage(
+                                       ListingOf(m_catalogue, region, place), m_checks, order)));
         }
     }
-    m_publisherPage = PublisherPage(m_catalogue, m_checks, m_exports, m_latest);
+    m_publisherPage = std::make_shared<const std::string>(
+        PublisherPage(m_catalogue, m_checks, m_exports, m_latest));
 }
 
 Response Site::Handle(const Request& request) const noexcept
@@ -323,8 +329,8 @@ Response Site::HandleSearch(const RegionInfo& region, std::string_view typed,
                                       " is not a page number; pages count from 1.");
     }
     const std::string key = SearchKey(region, typed, *page);
-    if (std::optional<std::string> cached = m_searchPages.Find(key))
-        return HtmlResponse(200, std::move(*cached));
+    if (SharedPage cached = m_searchPages.Find(key))
+        return HtmlResponse(200, std::move(cached));
     const SearchResult result =
         m_store.Search(region, typed, (*page - 1) * kSearchPageSize, kSearchPageSize);
     if (!result.hasWords)
@@ -337,7 +343,8 @@ Response Site::HandleSearch(const RegionInfo& region, std::string_view typed,
                                       " matches fill " + std::to_string(pages) +
                                       (pages == 1 ? " page." : " pages."));
     }
-    std::string html = SearchPage(region, typed, *page, result, m_catalogue.papers, m_checks);
+    auto html = std::make_shared<const std::string>(
+        SearchPage(region, typed, *page, result, m_catalogue.papers, m_checks));
     m_searchPages.Insert(key, html);
     return HtmlResponse(200, std::move(html));
 }
@@ -357,7 +364,7 @@ Response Site::HandleExport(std::string_view fileName) const
         {"Content-Security-Policy", "default-src 'none'"},
         {"X-Content-Type-Options", "nosniff"},
     };
-    response.body = *file->bytes;
+    response.body = file->bytes;
     return response;
 }
 
