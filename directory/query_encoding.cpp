@@ -22,6 +22,34 @@ int HexValue(char c)
     return -1;
 }
 
+std::optional<std::string> Decode(std::string_view text, bool plusIsBlank)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        if (text[i] == '+' && plusIsBlank)
+        {
+            decoded += ' ';
+            continue;
+        }
+        if (text[i] != '%')
+        {
+            decoded += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size())
+            return std::nullopt;
+        const int high = HexValue(text[i + 1]);
+        const int low = HexValue(text[i + 2]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return decoded;
+}
+
 } // namespace
 
 std::string EncodeQueryValue(std::string_view text)
@@ -46,30 +74,12 @@ std::string EncodeQueryValue(std::string_view text)
 
 std::optional<std::string> DecodeQueryValue(std::string_view value)
 {
-    std::string decoded;
-    decoded.reserve(value.size());
-    for (std::size_t i = 0; i < value.size(); ++i)
-    {
-        if (value[i] == '+')
-        {
-            decoded += ' ';
-            continue;
-        }
-        if (value[i] != '%')
-        {
-            decoded += value[i];
-            continue;
-        }
-        if (i + 2 >= value.size())
-            return std::nullopt;
-        const int high = HexValue(value[i + 1]);
-        const int low = HexValue(value[i + 2]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        decoded += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    return decoded;
+    return Decode(value, true);
+}
+
+std::optional<std::string> DecodePercentEncoded(std::string_view text)
+{
+    return Decode(text, false);
 }
 
 } // namespace tnews

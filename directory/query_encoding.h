@@ -16,4 +16,8 @@ std::string EncodeQueryValue(std::string_view text);
 /// Nothing for a "%" not followed by two hex digits.
 std::optional<std::string> DecodeQueryValue(std::string_view value);
 
+/// Percent-decoding as a URL's path needs it: %XX gives the byte XX, every other byte stays,
+/// "+" included. Nothing for a "%" not followed by two hex digits.
+std::optional<std::string> DecodePercentEncoded(std::string_view text);
+
 } // namespace tnews

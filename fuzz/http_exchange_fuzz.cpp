@@ -1,6 +1,6 @@
 // The raw request path without a socket: any bytes a client may send on a connection, through
-// the server's head limits, httplib's parser and the Site, to the bytes it sends back and the
-// access log lines it writes.
+// Beast's request parser, the server's limits and the Site, to the bytes it sends back and the
+// access log lines it writes; the same Conversation serves every connection of the server.
 #include "directory/catalogue.h"
 #include "directory/server_urls.h"
 #include "fuzz_check.h"
@@ -45,6 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(!answer.starts_with("HTTP/1.1 5"), "no request makes a server error");
         Check(Contains(answer, "\r\nContent-Security-Policy: default-src 'none'"),
               "every answer is one of the Site's pages");
+        // Framed: the body is as long as announced, or absent (HEAD).
+        const std::size_t end = answer.find("\r\n\r\n");
+        const std::size_t field = answer.find("\r\nContent-Length: ");
+        Check(end != std::string::npos && field < end, "every answer has a Content-Length");
+        const std::string length = std::to_string(answer.size() - end - 4);
+        Check(answer.size() == end + 4 || answer.compare(field + 18, length.size() + 2,
+                                                         length + "\r\n") == 0,
+              "every body is as long as its Content-Length says");
     }
     Check(g_log.size() == answers.size(), "every answer is logged, once");
     for (const std::string& line : g_log)

@@ -116,8 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "every answer but a download is HTML");
     Check(!download || response.Header("Content-Disposition").starts_with("attachment;"),
           "a download is an attachment");
-    Check(IsValidUtf8(response.body), "every page is valid UTF-8");
-    Check(!Contains(response.body, "<script"), "no page carries a script");
+    Check(IsValidUtf8(*response.body), "every page is valid UTF-8");
+    Check(!Contains(*response.body, "<script"), "no page carries a script");
 
     const bool script =
         request.path.starts_with("/software/news/tnews") || request.path == "/updates/tnewss.php";
@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                        }) ||
                            Contains(request.path, password) || Contains(request.method, password) ||
                            Contains(request.host, password);
-        Check(typed || !Contains(response.body, password), "no page shows a password");
+        Check(typed || !Contains(*response.body, password), "no page shows a password");
     }
     return 0;
 }

@@ -3,11 +3,15 @@
 
 #include <cstddef>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace tnews::server
 {
+
+/// Receives one access log line at a time, from any thread.
+using LogFunction = std::function<void(const std::string&)>;
 
 /// `host - user [time] "request line" status bytes`, with local time as "10/Oct/2026:13:55:36
 /// +0200", "-" for an empty user and for no body bytes. Quotes, backslashes, blanks in the user

@@ -1,10 +1,10 @@
-// The directory server on a socket: cpp-httplib in front of a Site.
+// The directory server on a socket: Boost.Beast and Boost.Asio in front of a Site.
 #pragma once
 
+#include "access_log.h"
 #include "site.h"
 
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,25 +14,28 @@
 namespace tnews::server
 {
 
-/// Threads by default: 0, one per core. Each serves many connections and never waits on one
-/// client; more threads than cores only add switching and lengthen the slowest answers.
+/// Threads by default: 0, one per core, each with an io_context of its own. Each serves many
+/// connections and never waits on one client; more threads than cores only add switching and
+/// lengthen the slowest answers.
 inline constexpr std::size_t kDefaultThreads = 0;
-/// Connections held at most; past this the one that has waited longest for a request is closed.
+/// Connections held at most; past this one that is idle or lingering is closed, else the one
+/// that has waited longest for its client. Fewer when the limit of open files leaves less room.
 inline constexpr std::size_t kDefaultMaxConnections = 1024;
 
 struct HttpOptions
 {
     std::size_t threads = kDefaultThreads;
     // Receives one common-log line per request, from any thread; no logging when empty.
-    std::function<void(const std::string&)> log;
+    LogFunction log;
     std::size_t maxConnections = kDefaultMaxConnections;
 };
 
-/// Serves a Site over HTTP with limits for hostile clients: a request's head must arrive whole
-/// within 5 s and stay within the limits of request_head.h, a kept-alive connection closes after
-/// 5 s without a request, request bodies are never read (the connection closes after answering),
-/// and a client that reads no answer for 5 s is dropped. Every answer, including those for
-/// malformed requests, is one of the Site's HTML pages.
+/// Serves a Site over HTTP with limits for hostile clients (conversation.h, connection.h): a
+/// request's head must arrive whole within 5 s of its first byte and within 8 KiB, a kept-alive
+/// connection closes after 5 s without a request, request bodies are never read (the connection
+/// closes after answering), and a client that reads nothing of an answer for 5 s is dropped.
+/// Every answer, including those for malformed requests, is one of the Site's HTML pages with a
+/// Content-Length.
 class HttpServer
 {
 public:
@@ -46,7 +49,9 @@ public:
     /// nothing if the address can't be bound, including when another server listens there.
     std::optional<int> Bind(const std::string& host, int port);
 
-    /// Accepts connections until Stop is called; false if the server was not bound.
+    /// Accepts connections until Stop is called, on this thread and options.threads - 1 more
+    /// (fewer if the system refuses to start them), all joined before it returns; false if the
+    /// server was not bound.
     bool Listen();
 
     /// Makes Listen return, at once if called before it; safe from any thread.

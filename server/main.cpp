@@ -9,6 +9,7 @@
 #include <iostream>
 #include <pthread.h>
 #include <set>
+#include <system_error>
 #include <thread>
 
 namespace
@@ -52,6 +53,17 @@ std::size_t PlacesWithoutPapers(const tnews::catalogue::Catalogue& catalogue)
         places += region.places.size();
     return places - shown.size();
 }
+
+// Blocked in every thread and awaited by one, see Run.
+sigset_t StopSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+const sigset_t kStopSignals = StopSignals();
 
 void LogLine(const std::string& line)
 {
@@ -114,19 +126,36 @@ int Run(const ServerOptions& options, const char* argv0)
     }
 
     // SIGINT and SIGTERM are blocked in every thread (see main) and taken here, outside any
-    // signal handler, where stopping the server is safe.
-    std::thread signals(
-        [&server]
+    // signal handler, where stopping the server is safe (also before Listen runs, which then
+    // returns at once). The thread is joined before the server is destroyed: once Listen has
+    // returned, a SIGTERM sent to the thread alone ends its wait.
+    std::optional<std::thread> signals;
+    try
+    {
+        signals.emplace(
+            [&server]
+            {
+                int signal = 0;
+                sigwait(&kStopSignals, &signal);
+                server.Stop();
+            });
+    }
+    catch (const std::system_error&)
+    {
+        // Then the signals keep their default action, which ends the process.
+        pthread_sigmask(SIG_UNBLOCK, &kStopSignals, nullptr);
+    }
+    struct Joined
+    {
+        std::optional<std::thread>& thread;
+        ~Joined()
         {
-            sigset_t set;
-            sigemptyset(&set);
-            sigaddset(&set, SIGINT);
-            sigaddset(&set, SIGTERM);
-            int signal = 0;
-            sigwait(&set, &signal);
-            server.Stop(); // also before Listen runs, which then returns at once
-        });
-    signals.detach();
+            if (!thread)
+                return;
+            pthread_kill(thread->native_handle(), SIGTERM);
+            thread->join();
+        }
+    } joined{signals};
 
     std::cerr << "tnews-server: " << count << " newspapers from " << data.string();
     if (missing > 0)
@@ -145,11 +174,7 @@ int main(int argc, char** argv)
 {
     // Blocked before any thread starts, so that every thread inherits the mask and only the
     // signal thread of Run receives them.
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    pthread_sigmask(SIG_BLOCK, &kStopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     const std::vector<std::string_view> args(argv + 1, argv + argc);

@@ -3,24 +3,24 @@
 namespace tnews::server
 {
 
-std::optional<std::string> PageCache::Find(const std::string& key) const
+SharedPage PageCache::Find(const std::string& key) const
 {
     std::lock_guard lock(m_mutex);
     const auto found = m_index.find(key);
     if (found == m_index.end())
-        return std::nullopt;
+        return nullptr;
     m_entries.splice(m_entries.begin(), m_entries, found->second);
     return found->second->second;
 }
 
-void PageCache::Insert(const std::string& key, const std::string& page)
+void PageCache::Insert(const std::string& key, SharedPage page)
 {
-    if (key.size() + page.size() > m_capacity)
+    if (key.size() + page->size() > m_capacity)
         return;
     std::lock_guard lock(m_mutex);
     if (m_index.contains(key))
         return; // another thread rendered the same page meanwhile
-    m_entries.emplace_front(key, page);
+    m_entries.emplace_front(key, std::move(page));
     m_index.emplace(m_entries.front().first, m_entries.begin());
     m_bytes += Size(m_entries.front());
     while (m_bytes > m_capacity)

@@ -3,14 +3,17 @@
 
 #include <cstddef>
 #include <list>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 namespace tnews::server
 {
+
+/// A page, shared by the cache and the answers that send it.
+using SharedPage = std::shared_ptr<const std::string>;
 
 /// A least-recently-used map from keys to pages, holding at most `capacityBytes` of keys and
 /// pages together; safe to use from any number of threads at once.
@@ -19,17 +22,20 @@ class PageCache
 public:
     explicit PageCache(std::size_t capacityBytes) : m_capacity(capacityBytes) {}
 
-    /// A copy of the page stored under `key`, which becomes the most recently used; nothing if
-    /// there is none.
-    std::optional<std::string> Find(const std::string& key) const;
+    /// The page stored under `key`, which becomes the most recently used; null if there is
+    /// none.
+    SharedPage Find(const std::string& key) const;
 
-    /// Stores `page` under `key`, dropping the least recently used pages until all fit. A page
-    /// larger than the whole capacity is not stored.
-    void Insert(const std::string& key, const std::string& page);
+    /// Stores `page` (not null) under `key`, dropping the least recently used pages until all
+    /// fit. A page larger than the whole capacity is not stored.
+    void Insert(const std::string& key, SharedPage page);
 
 private:
-    using Entry = std::pair<std::string, std::string>; // key, page
-    static std::size_t Size(const Entry& entry) { return entry.first.size() + entry.second.size(); }
+    using Entry = std::pair<std::string, SharedPage>; // key, page
+    static std::size_t Size(const Entry& entry)
+    {
+        return entry.first.size() + entry.second->size();
+    }
 
     const std::size_t m_capacity;
     mutable std::mutex m_mutex;

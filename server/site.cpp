@@ -25,7 +25,7 @@ constexpr std::string_view kPageKey = "page";
 // More pages than a search can have; a longer number is refused before it is read.
 constexpr std::size_t kMaxPageDigits = 6;
 
-Response HtmlResponse(int status, std::string body)
+Response HtmlResponse(int status, SharedPage body)
 {
     Response response;
     response.status = status;
@@ -38,6 +38,11 @@ Response HtmlResponse(int status, std::string body)
     };
     response.body = std::move(body);
     return response;
+}
+
+Response HtmlResponse(int status, std::string body)
+{
+    return HtmlResponse(status, std::make_shared<const std::string>(std::move(body)));
 }
 
 // A page number as a link writes it: 1 to 999999, without sign, blanks or leading zeros.
@@ -131,6 +136,15 @@ bool IsPlainHost(std::string_view host)
                                });
 }
 
+// The scripts check credentials before anything else and answer 401 exactly when they are
+// missing or wrong, so any other answer of theirs was given to the user they name.
+Response Authenticated(Response response)
+{
+    if (response.status != 401)
+        response.user = kUserName;
+    return response;
+}
+
 std::string ListingKey(const RegionInfo& region, std::string_view place)
 {
     return std::string(region.code) + '\n' + std::string(place);
@@ -208,11 +222,12 @@ Site::Site(SiteData data, Version latest, const Alphabetical& order)
         for (std::string_view place : region.places)
         {
             m_listingPages.emplace(ListingKey(region, place),
-                                   ListingPage(ListingOf(m_catalogue, region, place), m_checks,
-                                               order));
+                                   std::make_shared<const std::string>(ListingPage(
+                                       ListingOf(m_catalogue, region, place), m_checks, order)));
         }
     }
-    m_publisherPage = PublisherPage(m_catalogue, m_checks, m_exports, m_latest);
+    m_publisherPage = std::make_shared<const std::string>(
+        PublisherPage(m_catalogue, m_checks, m_exports, m_latest));
 }
 
 Response Site::Handle(const Request& request) const noexcept
@@ -229,7 +244,7 @@ Response Site::Handle(const Request& request) const noexcept
         if (request.path == "/")
             return HtmlResponse(200, m_publisherPage);
         if (request.path == kUpdatePath)
-            return HandleUpdate(request);
+            return Authenticated(HandleUpdate(request));
         if (request.path.starts_with(kExportsPath))
             return HandleExport(std::string_view(request.path).substr(kExportsPath.size()));
         if (request.path.starts_with(kDirectoryPrefix))
@@ -239,7 +254,7 @@ Response Site::Handle(const Request& request) const noexcept
             for (const RegionInfo& region : Regions())
             {
                 if (region.script == script)
-                    return HandleDirectory(region, request);
+                    return Authenticated(HandleDirectory(region, request));
             }
         }
         return ErrorResponse(404, "There is no page at " + Quoted(request.path) + ".");
@@ -314,8 +329,8 @@ Response Site::HandleSearch(const RegionInfo& region, std::string_view typed,
                                       " is not a page number; pages count from 1.");
     }
     const std::string key = SearchKey(region, typed, *page);
-    if (std::optional<std::string> cached = m_searchPages.Find(key))
-        return HtmlResponse(200, std::move(*cached));
+    if (SharedPage cached = m_searchPages.Find(key))
+        return HtmlResponse(200, std::move(cached));
     const SearchResult result =
         m_store.Search(region, typed, (*page - 1) * kSearchPageSize, kSearchPageSize);
     if (!result.hasWords)
@@ -328,7 +343,8 @@ Response Site::HandleSearch(const RegionInfo& region, std::string_view typed,
                                       " matches fill " + std::to_string(pages) +
                                       (pages == 1 ? " page." : " pages."));
     }
-    std::string html = SearchPage(region, typed, *page, result, m_catalogue.papers, m_checks);
+    auto html = std::make_shared<const std::string>(
+        SearchPage(region, typed, *page, result, m_catalogue.papers, m_checks));
     m_searchPages.Insert(key, html);
     return HtmlResponse(200, std::move(html));
 }
@@ -348,7 +364,7 @@ Response Site::HandleExport(std::string_view fileName) const
         {"Content-Security-Policy", "default-src 'none'"},
         {"X-Content-Type-Options", "nosniff"},
     };
-    response.body = *file->bytes;
+    response.body = file->bytes;
     return response;
 }
 

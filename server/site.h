@@ -8,6 +8,7 @@
 #include "site_data.h"
 #include "version.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -33,7 +34,10 @@ struct Response
 {
     int status = 200;
     std::vector<std::pair<std::string, std::string>> headers;
-    std::string body;
+    // Never null. Shared with the Site where it keeps the page (listings, cached searches,
+    // exports), so that answers waiting for slow clients hold no copies of it.
+    SharedPage body = std::make_shared<const std::string>();
+    std::string user; // for the access log: set only when the credentials were checked and right
 
     /// The value of header `name` (exact case), or "" when absent.
     std::string_view Header(std::string_view name) const;
@@ -56,7 +60,7 @@ public:
     /// The answer to `request`; never throws. Methods other than GET and HEAD get 405,
     /// unknown paths and absent exports 404, missing or wrong credentials 401 (checked before
     /// any parameter), bad parameters 400 and unknown places 404. A HEAD answer still carries
-    /// the body; the HTTP layer drops it.
+    /// the body; the HTTP layer drops it. An answer behind right credentials names their user.
     Response Handle(const Request& request) const noexcept;
 
     /// The catalogue being served.
@@ -76,10 +80,10 @@ private:
     std::vector<Export> m_exports;
     Version m_latest;
     SearchStore m_store;
-    std::unordered_map<std::string, std::string> m_listingPages; // ListingKey -> page
+    std::unordered_map<std::string, SharedPage> m_listingPages; // ListingKey -> page
     // The catalogue never changes while the server runs, so neither does a search's page.
     mutable PageCache m_searchPages{kSearchCacheBytes}; // SearchKey -> page
-    std::string m_publisherPage;
+    SharedPage m_publisherPage;
 };
 
 } // namespace tnews::server

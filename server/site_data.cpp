@@ -12,18 +12,18 @@ namespace
 
 // The whole file, or nothing when there is none; a file that is there but can't be read is an
 // error, not an absent export.
-std::optional<std::string> ReadIfPresent(const std::filesystem::path& file)
+std::shared_ptr<const std::string> ReadIfPresent(const std::filesystem::path& file)
 {
     std::error_code error;
     if (!std::filesystem::exists(file, error))
-        return std::nullopt;
+        return nullptr;
     std::ifstream in(file, std::ios::binary);
     std::ostringstream contents;
     if (in)
         contents << in.rdbuf();
     if (!in || in.bad() || std::filesystem::is_directory(file, error))
         throw catalogue::CatalogueError(file.string() + ": cannot read: " + std::strerror(errno));
-    return std::move(contents).str();
+    return std::make_shared<const std::string>(std::move(contents).str());
 }
 
 } // namespace
@@ -31,8 +31,8 @@ std::optional<std::string> ReadIfPresent(const std::filesystem::path& file)
 std::vector<Export> ExportSlots()
 {
     return {
-        {"newspapers.csv", "text/csv; charset=utf-8", std::nullopt},
-        {"newspapers.json", "application/json", std::nullopt},
+        {"newspapers.csv", "text/csv; charset=utf-8", nullptr},
+        {"newspapers.json", "application/json", nullptr},
     };
 }
 

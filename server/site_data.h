@@ -5,7 +5,7 @@
 #include "catalogue/catalogue_file.h"
 
 #include <filesystem>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,7 +17,8 @@ struct Export
 {
     std::string fileName;    // "newspapers.csv", the name a browser saves it under
     std::string contentType; // "text/csv; charset=utf-8"
-    std::optional<std::string> bytes; // nothing when the file was not there at start-up
+    // Null when the file was not there at start-up; shared with the answers that send it.
+    std::shared_ptr<const std::string> bytes;
 };
 
 struct SiteData

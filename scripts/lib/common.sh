@@ -7,15 +7,17 @@ tnews_die()
 }
 
 # The Debian packages of the whole stack: compiler and build tools, wxWidgets with its web view,
-# GoogleTest, the server's HTTP, SQLite and ICU (collation) libraries, the catalogue tool's JSON, HTTP client and
-# CSV libraries (openssl makes its tests' certificate), and a virtual display with a window manager
+# GoogleTest, the server's HTTP (Boost.Beast), SQLite and ICU (collation) libraries, the catalogue
+# tool's JSON, HTTP client and CSV libraries (openssl makes its tests' certificate), cpp-httplib for
+# the loopback servers and clients of the tests and benchmarks, and a virtual display with a window
+# manager
 # for the GUI tests; clang with its fuzzing runtime for scripts/fuzz; the validators and tools of
 # the packaging tests and scripts/screenshots.
 TNEWS_PACKAGES=(
     g++ cmake make pkg-config
     libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev libwebkit2gtk-4.0-dev
     libgtest-dev
-    libcpp-httplib-dev libsqlite3-dev libicu-dev
+    libboost-dev libcpp-httplib-dev libsqlite3-dev libicu-dev
     nlohmann-json3-dev libcurl4-openssl-dev libcsv-dev openssl
     xvfb xauth x11-utils openbox imagemagick
     fonts-dejavu-core fonts-liberation2

@@ -44,8 +44,12 @@ TEST(QueryEncodingTest, EveryByteSurvivesTheRoundTrip)
 TEST(QueryEncodingTest, DecodingRefusesBrokenEscapes)
 {
     EXPECT_EQ(DecodeQueryValue("a+b%2b"), "a b+");
+    EXPECT_EQ(DecodePercentEncoded("a+b%2b"), "a+b+");
     for (const char* broken : {"%", "%4", "a%zz", "%G0", "abc%2"})
+    {
         EXPECT_FALSE(DecodeQueryValue(broken)) << broken;
+        EXPECT_FALSE(DecodePercentEncoded(broken)) << broken;
+    }
 }
 
 } // namespace

@@ -310,25 +310,6 @@ TEST(HttpRoutesTest, ExportsNeedNoCredentials)
     }
 }
 
-TEST(HttpRoutesTest, HeadAnswersWithoutBody)
-{
-    const TestServer server;
-    httplib::Client client = server.Client();
-    const httplib::Result result = client.Head("/");
-    ASSERT_TRUE(result) << httplib::to_string(result.error());
-    EXPECT_EQ(result->status, 200);
-    EXPECT_TRUE(result->body.empty());
-    EXPECT_NE(result->get_header_value("Content-Length"), "0");
-}
-
-TEST(HttpRoutesTest, RangeGivesPartialContent)
-{
-    const TestServer server;
-    const httplib::Response range = Fetch(server, "/", {{"Range", "bytes=0-14"}});
-    EXPECT_EQ(range.status, 206);
-    EXPECT_EQ(range.body, "<!DOCTYPE html>");
-}
-
 TEST(HttpRoutesTest, PortInUseIsNotShared)
 {
     const TestServer server;

@@ -33,14 +33,16 @@ TestServer::TestServer(TestServerOptions options)
 
 TestServer::TestServer(SiteData data, TestServerOptions options)
     : m_site(std::move(data), options.latest),
-      m_server(m_site, HttpOptions{options.threads, [this](const std::string& line)
+      m_server(m_site, HttpOptions{options.threads,
+                                   [this](const std::string& line)
                                    {
                                        {
                                            std::lock_guard lock(m_logMutex);
                                            m_log.push_back(line);
                                        }
                                        m_logged.notify_all();
-                                   }})
+                                   },
+                                   options.maxConnections})
 {
     Start(options.port);
 }

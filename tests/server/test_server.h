@@ -38,6 +38,7 @@ struct TestServerOptions
     Version latest{Major, Minor, Revision};
     int port = 0;            // 0: any free port
     std::size_t threads = 2; // each serves many connections
+    std::size_t maxConnections = kDefaultMaxConnections;
 };
 
 class TestServer

@@ -1,0 +1,86 @@
+#include "request_target.h"
+
+#include "directory/query_encoding.h"
+
+#include <boost/beast/core/string.hpp>
+
+#include <algorithm>
+#include <optional>
+
+namespace tnews::server
+{
+namespace
+{
+
+// Longest part of a target that an error page shows.
+constexpr std::size_t kShownBytes = 80;
+
+std::string Shown(std::string_view part)
+{
+    std::string shown(part.substr(0, kShownBytes));
+    if (part.size() > kShownBytes)
+        shown += "\u2026";
+    return "\u201C" + shown + "\u201D";
+}
+
+std::string BadEscape(std::string_view where, std::string_view part)
+{
+    return "The address is malformed: in " + std::string(where) + ' ' + Shown(part) +
+           ", a \u201C%\u201D is not followed by two hexadecimal digits.";
+}
+
+} // namespace
+
+RequestTarget ParseRequestTarget(std::string_view target)
+{
+    RequestTarget parsed;
+    constexpr std::string_view kScheme = "http://";
+    const std::size_t question = target.find('?');
+    std::string_view path = target.substr(0, question);
+    // A proxy's form of a target names the host too; only its path and query count here.
+    if (boost::beast::iequals(target.substr(0, kScheme.size()), kScheme))
+    {
+        path.remove_prefix(std::min(path.find('/', kScheme.size()), path.size()));
+        if (path.empty())
+            path = "/";
+    }
+    if (!path.starts_with('/'))
+    {
+        parsed.error =
+            "The address " + Shown(target) + " is not a path starting with \u201C/\u201D.";
+        return parsed;
+    }
+    std::optional<std::string> decoded = DecodePercentEncoded(path);
+    if (!decoded)
+    {
+        parsed.error = BadEscape("the path", path);
+        return parsed;
+    }
+    parsed.path = std::move(*decoded);
+    if (question == std::string_view::npos)
+        return parsed;
+
+    std::string_view query = target.substr(question + 1);
+    while (!query.empty())
+    {
+        const std::size_t amp = std::min(query.find('&'), query.size());
+        const std::string_view part = query.substr(0, amp);
+        query.remove_prefix(std::min(amp + 1, query.size()));
+        if (part.empty())
+            continue;
+        const std::size_t equals = std::min(part.find('='), part.size());
+        std::optional<std::string> key = DecodeQueryValue(part.substr(0, equals));
+        std::optional<std::string> value =
+            DecodeQueryValue(part.substr(std::min(equals + 1, part.size())));
+        if (!key || !value)
+        {
+            parsed.error = BadEscape("the query part", part);
+            parsed.query.clear();
+            return parsed;
+        }
+        parsed.query.emplace_back(std::move(*key), std::move(*value));
+    }
+    return parsed;
+}
+
+} // namespace tnews::server
