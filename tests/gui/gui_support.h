@@ -108,7 +108,7 @@ inline Form1* MakeRecordedForm(RecordingPane*& pane, const std::string& folder =
 /// pages that belong in the default browser go to `openElsewhere`.
 inline Form1* MakeEngineForm(
     const std::string& host, const std::string& folder,
-    DefaultBrowserLauncher openElsewhere = [](const std::string&) {})
+    DefaultBrowserLauncher openElsewhere = [](const std::string&) { return true; })
 {
     Form1Options options;
     options.programFolder = folder;

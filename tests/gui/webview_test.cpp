@@ -3,15 +3,20 @@
 #include "challenging_server.h"
 #include "gui_support.h"
 
+#include "browser/error_pages.h"
 #include "browser/utf8.h"
 
 #include <gtest/gtest.h>
 #include <wx/choice.h>
+#include <wx/dialog.h>
+#include <wx/log.h>
+#include <wx/modalhook.h>
 #include <wx/textctrl.h>
 #include <wx/webview.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace tnews
 {
@@ -33,7 +38,11 @@ protected:
         std::ofstream(folder / "start.html") << "<!DOCTYPE html><title>Start page</title><p>start";
 
         form = MakeEngineForm(server.Host(), folder.string(), // UTF-8 bytes here
-                              [this](const std::string& url) { launched.push_back(url); });
+                              [this](const std::string& url)
+                              {
+                                  launched.push_back(url);
+                                  return browserStarts;
+                              });
         form->Show();
         view = Find<wxWebView>(form, "WebBrowser1");
         ASSERT_TRUE(view);
@@ -59,6 +68,7 @@ protected:
     Form1* form = nullptr;
     wxWebView* view = nullptr;
     std::vector<std::string> launched;
+    bool browserStarts = true;
 };
 
 TEST_F(WebViewTest, ListingAndSearchReachTheServerWithCredentials)
@@ -118,6 +128,76 @@ TEST_F(WebViewTest, PagesElsewhereOpenInTheDefaultBrowser)
     form->TaviOrlund_Click();
     EXPECT_EQ(launched.back(), "http://" + server.Host() + "/");
     EXPECT_EQ(view->GetCurrentTitle(), "Other");
+}
+
+// Records what wx would show as messages, and every dialog that would wait for a click.
+class MessageRecorder : public wxLog, public wxModalDialogHook
+{
+public:
+    MessageRecorder() : m_previous(wxLog::SetActiveTarget(this)) { Register(); }
+    ~MessageRecorder() override
+    {
+        Unregister();
+        wxLog::SetActiveTarget(m_previous);
+    }
+    std::vector<std::string> messages;
+
+protected:
+    void DoLogTextAtLevel(wxLogLevel, const wxString& text) override
+    {
+        messages.push_back(ToUtf8(text));
+    }
+    int Enter(wxDialog* dialog) override
+    {
+        messages.push_back("dialog " + ToUtf8(dialog->GetTitle()));
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    wxLog* m_previous;
+};
+
+TEST_F(WebViewTest, WithoutABrowserThePaneGivesTheAddressAndTheWayBack)
+{
+    const std::string paper = "http://example.invalid/paper?a=1&b=2";
+    server.SetPage("<!DOCTYPE html><title>Listing</title><a href=\"" + EscapeHtml(paper) +
+                   "\">paper</a>");
+    form->Updates_Click();
+    ASSERT_TRUE(WaitForTitle("Listing"));
+
+    MessageRecorder recorder;
+    browserStarts = false;
+    view->RunScript("document.querySelector('a').click()");
+    ASSERT_TRUE(WaitForTitle("No web browser is set up"));
+    const std::string page = PageSource(view);
+    EXPECT_NE(page.find("<p class=\"address\">" + EscapeHtml(paper) + "</p>"), std::string::npos)
+        << page;
+    // The way back is the page the program asked for, credentials and all.
+    const std::string updates =
+        "http://tnewsuser:hup39zk5wcaj7fen@" + server.Host() + "/updates/tnewss.php?version=6.1.3";
+    EXPECT_NE(page.find("<a href=\"" + updates + "\">"), std::string::npos) << page;
+    const std::size_t before = server.ReceivedSoFar().size();
+    view->RunScript("document.querySelector('a').click()");
+    EXPECT_TRUE(WaitForTitle("Listing"));
+    EXPECT_EQ(server.ReceivedSoFar().size(), before + 1);
+
+    // The system's launcher on a system without a browser says nothing of its own.
+    const char* variables[] = {"PATH", "XDG_DATA_DIRS", "XDG_DATA_HOME", "BROWSER"};
+    std::vector<std::optional<std::string>> saved;
+    const fs::path empty = folder / "nothing";
+    fs::create_directories(empty);
+    for (const char* variable : variables)
+    {
+        const char* value = std::getenv(variable);
+        saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        setenv(variable, empty.c_str(), 1);
+    }
+    EXPECT_FALSE(SystemDefaultBrowser()("http://example.invalid/"));
+    for (std::size_t i = 0; i < saved.size(); ++i)
+        saved[i] ? setenv(variables[i], saved[i]->c_str(), 1) : unsetenv(variables[i]);
+    HandleEvents();
+    EXPECT_EQ(recorder.messages, std::vector<std::string>{});
 }
 
 } // namespace
