@@ -27,10 +27,8 @@ DefaultBrowserLauncher SystemDefaultBrowser()
 WebViewPane::WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string trustedHost,
                          DefaultBrowserLauncher openElsewhere)
     : m_view(wxWebView::New(
-          parent, wxID_ANY, wxWebViewDefaultURLStr,
-          parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
-          parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height))),
-          wxWebViewBackendDefault, 0, "WebBrowser1")),
+          parent, wxID_ANY, wxWebViewDefaultURLStr, TwipsToPixels(parent, bounds).GetPosition(),
+          TwipsToPixels(parent, bounds).GetSize(), wxWebViewBackendDefault, 0, "WebBrowser1")),
       m_trustedHost(std::move(trustedHost)), m_openElsewhere(std::move(openElsewhere))
 {
     ConfigureWebEngine(m_view);

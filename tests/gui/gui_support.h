@@ -75,9 +75,7 @@ public:
     RecordingPaneWindow(wxWindow* parent, const TwipsRect& bounds)
         : m_panel(new wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, "WebBrowser1"))
     {
-        m_panel->SetSize(
-            wxRect(parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
-                   parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height)))));
+        m_panel->SetSize(TwipsToPixels(parent, bounds));
     }
     void Top(float twips) override
     {
