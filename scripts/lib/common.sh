@@ -6,20 +6,30 @@ tnews_die()
     exit 1
 }
 
-# The Debian packages of the whole stack: compiler and build tools, wxWidgets with its web view,
-# GoogleTest, the server's HTTP and SQLite libraries, and a virtual display with a window manager
-# for the GUI tests; clang with its fuzzing runtime for scripts/fuzz; the validators and tools of
-# the packaging tests and scripts/screenshots.
-TNEWS_PACKAGES=(
+# The Debian packages that building and running the program and its server need: compiler and
+# build tools, wxWidgets with its web view, the server's HTTP and SQLite libraries, and fonts with
+# the metrics of the window's design. What the catalogue's build needs belongs here too.
+TNEWS_RUN_PACKAGES=(
     g++ cmake make pkg-config
     libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev libwebkit2gtk-4.0-dev
-    libgtest-dev
     libcpp-httplib-dev libsqlite3-dev
-    xvfb xauth x11-utils openbox imagemagick
     fonts-dejavu-core fonts-liberation2
-    clang libclang-rt-14-dev
-    desktop-file-utils appstream systemd groff-base dpkg-dev strace xdotool
 )
+
+# What the tests add: GoogleTest, a virtual display with a window manager and input for the GUI
+# tests, clang with its fuzzing runtime for scripts/fuzz, and the validators and tools of the
+# packaging tests and scripts/screenshots.
+TNEWS_PACKAGES=(
+    "${TNEWS_RUN_PACKAGES[@]}"
+    libgtest-dev
+    xvfb xauth x11-utils openbox imagemagick xdotool
+    clang libclang-rt-14-dev
+    desktop-file-utils appstream systemd groff-base dpkg-dev strace
+)
+
+# The build settings scripts/run and scripts/test share, so that one build folder serves both:
+# the tests only add targets (-DTNEWS_BUILD_TESTS=ON) and rebuild nothing of the program.
+TNEWS_BUILD_OPTIONS=(-DTNEWS_WERROR=ON)
 
 # Installs those of the given Debian packages that are missing, with sudo when not root. Fails
 # with a message that names the packages when it can't.
