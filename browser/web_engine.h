@@ -14,4 +14,9 @@ void PrepareWebEngine();
 /// media, and nothing kept on disk.
 void ConfigureWebEngine(wxWebView* view);
 
+/// Whether the view's latest failed load was stopped rather than failed: replaced by a newer
+/// load or refused by the engine's own policy. wx reports both like a server that can't be
+/// reached.
+bool LastFailureWasCancelled(wxWebView* view);
+
 } // namespace tnews

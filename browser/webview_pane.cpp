@@ -102,11 +102,10 @@ void WebViewPane::OnError(wxWebViewEvent& event)
 {
     event.Skip();
     const std::string url = ToUtf8(event.GetURL());
-    if (event.GetInt() == wxWEBVIEW_NAV_ERR_USER_CANCELLED ||
-        !IsDirectoryServerUrl(url, m_trustedHost))
+    // A load that a newer one replaced has not failed; the newer one shows.
+    if (LastFailureWasCancelled(m_view) || !IsDirectoryServerUrl(url, m_trustedHost))
         return;
-    // Try again with the very URL the program asked for when this is its page: the engine
-    // reports it without the credentials.
+    // Try again with the very URL the program asked for when this is its page.
     const bool asked = WithoutCredentials(m_lastRequested) == WithoutCredentials(url);
     ShowPageLater(ServerNotAnsweringPage(asked ? m_lastRequested : url, m_trustedHost,
                                          ToUtf8(event.GetString())));

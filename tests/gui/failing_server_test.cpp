@@ -98,6 +98,21 @@ TEST_F(FailingServerTest, ServerThatFailsOrStalls)
     }
 }
 
+TEST_F(FailingServerTest, ALoadANewerOneReplacesHasNotFailed)
+{
+    RawServer server;
+    Open(server.Host());
+    server.SetMode(RawServer::Mode::Stall);
+    QueueChoice(45);
+    ASSERT_TRUE(WaitFor([&] { return server.Requests().size() == 1; }));
+    server.SetMode(RawServer::Mode::Answer);
+    QueueChoice(44); // the engine cancels the load still waiting
+    EXPECT_TRUE(WaitForPageSource(view, "<title>Answer</title>"));
+    HandleEvents(std::chrono::milliseconds(300));
+    EXPECT_NE(PageSource(view).find("<title>Answer</title>"), std::string::npos)
+        << PageSource(view);
+}
+
 TEST_F(FailingServerTest, NoServerGetsAPageThatTriesTheSameUrlAgain)
 {
     // A port with nothing behind it, which a server takes over later.
