@@ -2,6 +2,7 @@
 
 #include "form1_design.h"
 #include "native_style.h"
+#include "roll_caption.h"
 
 #include "browser/local_files.h"
 #include "browser/twips.h"
@@ -15,7 +16,6 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/display.h>
-#include <wx/fontenum.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/textctrl.h>
@@ -31,25 +31,7 @@ constexpr long kFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOS
 PaneFactory WebEnginePane(const std::string& host)
 {
     return [host](wxWindow* parent, const TwipsRect& bounds) -> std::unique_ptr<BrowserPane>
-    { return std::make_unique<WebViewPane>(parent, bounds, host, SystemDefaultBrowser()); };
-}
-
-// The roll buttons' captions: outlined arrows, from the symbol font where the platform has it.
-void SetRollCaption(wxButton* button, bool up)
-{
-    wxFont font(wxFontInfo(12).Bold());
-#ifdef __WXMSW__
-    if (wxFontEnumerator::IsValidFacename("Wingdings"))
-    {
-        font.SetFaceName("Wingdings");
-        font.SetEncoding(wxFONTENCODING_SYSTEM);
-        button->SetFont(font);
-        button->SetLabel(wxString(wxUniChar(up ? 0xF0F1 : 0xF0F2)));
-        return;
-    }
-#endif
-    button->SetFont(font);
-    button->SetLabel(wxString(wxUniChar(up ? 0x21E7 : 0x21E9)));
+    { return MakeEnginePane(parent, bounds, host, SystemDefaultBrowser()); };
 }
 
 } // namespace

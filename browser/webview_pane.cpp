@@ -3,6 +3,7 @@
 #include "error_pages.h"
 #include "local_files.h"
 #include "navigation_policy.h"
+#include "no_engine_pane.h"
 #include "twips.h"
 #include "utf8.h"
 #include "web_engine.h"
@@ -28,7 +29,7 @@ WebViewPane::WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string 
                          DefaultBrowserLauncher openElsewhere)
     : m_view(wxWebView::New(
           parent, wxID_ANY, wxWebViewDefaultURLStr, TwipsToPixels(parent, bounds).GetPosition(),
-          TwipsToPixels(parent, bounds).GetSize(), wxWebViewBackendDefault, 0, "WebBrowser1")),
+          TwipsToPixels(parent, bounds).GetSize(), PaneBackend(), 0, "WebBrowser1")),
       m_trustedHost(std::move(trustedHost)), m_openElsewhere(std::move(openElsewhere))
 {
     ConfigureWebEngine(m_view);
@@ -103,7 +104,8 @@ void WebViewPane::OnError(wxWebViewEvent& event)
     event.Skip();
     const std::string url = ToUtf8(event.GetURL());
     // A load that a newer one replaced has not failed; the newer one shows.
-    if (LastFailureWasCancelled(m_view) || !IsDirectoryServerUrl(url, m_trustedHost))
+    if (event.GetInt() == wxWEBVIEW_NAV_ERR_USER_CANCELLED || LastFailureWasCancelled(m_view) ||
+        !IsDirectoryServerUrl(url, m_trustedHost))
         return;
     // Try again with the very URL the program asked for when this is its page.
     const bool asked = WithoutCredentials(m_lastRequested) == WithoutCredentials(url);
@@ -134,6 +136,16 @@ void WebViewPane::ShowPageLater(std::string html)
             if (*requests == asked)
                 view->SetPage(FromUtf8(html), wxString());
         });
+}
+
+std::unique_ptr<BrowserPane> MakeEnginePane(wxWindow* parent, const TwipsRect& bounds,
+                                            std::string trustedHost,
+                                            DefaultBrowserLauncher openElsewhere)
+{
+    if (!WebEngineAvailable())
+        return std::make_unique<NoEnginePane>(parent, bounds, std::move(openElsewhere));
+    return std::make_unique<WebViewPane>(parent, bounds, std::move(trustedHost),
+                                         std::move(openElsewhere));
 }
 
 } // namespace tnews

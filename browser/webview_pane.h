@@ -56,4 +56,10 @@ private:
     std::shared_ptr<unsigned> m_requests = std::make_shared<unsigned>(0); // how many so far
 };
 
+/// The pane on the platform's web engine, as WebViewPane; where the engine can't be started, a
+/// NoEnginePane that says so in its place.
+std::unique_ptr<BrowserPane> MakeEnginePane(wxWindow* parent, const TwipsRect& bounds,
+                                            std::string trustedHost,
+                                            DefaultBrowserLauncher openElsewhere);
+
 } // namespace tnews

@@ -6,7 +6,8 @@
 namespace tnews
 {
 
-/// The icon in 16, 32 and 48 pixels, for the caption bar and the task bar.
+/// The icon in 16, 32 and 48 pixels (and 256 on Windows), for the caption bar and the task
+/// bar.
 wxIconBundle ProgramIcons();
 
 } // namespace tnews

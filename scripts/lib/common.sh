@@ -31,6 +31,13 @@ TNEWS_PACKAGES=(
 # the tests only add targets (-DTNEWS_BUILD_TESTS=ON) and rebuild nothing of the program.
 TNEWS_BUILD_OPTIONS=(-DTNEWS_WERROR=ON)
 
+# The Windows build (scripts/cross-windows): the mingw-w64 cross compiler with POSIX threads,
+# GoogleTest's source to build for it, Wine to run the result, the installer compiler, and
+# icoutils to read the program's resources back.
+TNEWS_WINDOWS_PACKAGES=(
+    g++-mingw-w64-x86-64-posix googletest wine wine64 nsis icoutils dpkg-dev
+)
+
 # Installs those of the given Debian packages that are missing, with sudo when not root. Fails
 # with a message that names the packages when it can't.
 tnews_require_packages()

@@ -9,9 +9,20 @@ namespace
 
 TEST(LocalFilesTest, ProgramFileAlwaysAddsTheSeparator)
 {
-    EXPECT_EQ(ProgramFilePath("/opt/tnews", "help.htm"), "/opt/tnews/help.htm");
-    EXPECT_EQ(ProgramFilePath("/", "start.html"), "//start.html");
-    EXPECT_EQ(ProgramFilePath("/opt/tnews/", "help.htm"), "/opt/tnews//help.htm");
+    // Program folders as the platform writes them; a drive's root already ends in a separator.
+    const std::pair<const char*, const char*> cases[] = {
+#ifdef _WIN32
+        {"C:\\Program Files\\tnews", "C:\\Program Files\\tnews\\help.htm"},
+        {"C:\\", "C:\\\\help.htm"},
+        {"C:\\tnews\\", "C:\\tnews\\\\help.htm"},
+#else
+        {"/opt/tnews", "/opt/tnews/help.htm"},
+        {"/", "//help.htm"},
+        {"/opt/tnews/", "/opt/tnews//help.htm"},
+#endif
+    };
+    for (const auto& [folder, path] : cases)
+        EXPECT_EQ(ProgramFilePath(folder, "help.htm"), path) << folder;
 }
 
 TEST(LocalFilesTest, FileUrlsEncodeWhatAPathMayHold)

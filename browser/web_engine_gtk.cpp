@@ -2,15 +2,10 @@
 
 #include <wx/webview.h>
 
-#ifdef __WXGTK__
 #include <webkit2/webkit2.h>
-#endif
 
 namespace tnews
 {
-
-#ifdef __WXGTK__
-
 namespace
 {
 
@@ -53,6 +48,16 @@ gboolean RememberFailure(GSignalInvocationHint* /*hint*/, guint count, const GVa
 }
 
 } // namespace
+
+const char* PaneBackend()
+{
+    return wxWebViewBackendWebKit;
+}
+
+bool WebEngineAvailable()
+{
+    return wxWebView::IsBackendAvailable(PaneBackend());
+}
 
 void PrepareWebEngine()
 {
@@ -101,16 +106,3 @@ extern "C" GtkWidget* webkit_web_view_new(void)
 {
     return webkit_web_view_new_with_context(tnews::PaneContext());
 }
-
-#else
-
-void ConfigureWebEngine(wxWebView* /*view*/) {}
-
-bool LastFailureWasCancelled(wxWebView* /*view*/)
-{
-    return false;
-}
-
-} // namespace tnews
-
-#endif
