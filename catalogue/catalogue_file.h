@@ -86,6 +86,9 @@ struct PlaceRule
     std::string note; // one or two sentences for the place's page
 };
 
+/// "same-as", "language" or "none", as the file writes a rule's `how`.
+std::string_view RuleHowName(PlaceRule::How how);
+
 /// One newspaper of the catalogue.
 struct Paper
 {
@@ -94,7 +97,8 @@ struct Paper
     std::string city;                   // empty when no source names one
     std::string name;
     Kind kind = Kind::Newspaper;
-    std::string language;             // in English ("French"); empty when unknown
+    std::string language; // in English ("French"), several joined by ", " ("English, French");
+                          // empty when unknown
     std::string website;              // absolute http or https URL
     std::string feed;                 // RSS or Atom feed; empty when unknown
     std::vector<std::string> sources; // ids of the sources that list it, the winner first

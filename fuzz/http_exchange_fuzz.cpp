@@ -4,9 +4,9 @@
 #include "directory/catalogue.h"
 #include "directory/server_urls.h"
 #include "fuzz_check.h"
-#include "server/catalogue_file.h"
 #include "server/http_server.h"
 #include "server/site.h"
+#include "server/site_data.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +25,7 @@ std::vector<std::string> g_log;
 
 const HttpServer& TheServer()
 {
-    static const Site site(LoadNewspapers(TNEWS_FUZZ_CATALOGUE), Version{6, 1, 3});
+    static const Site site(LoadSiteData(TNEWS_FUZZ_CATALOGUE), Version{6, 1, 3});
     static const HttpServer server(
         site, HttpOptions{1, [](const std::string& line) { g_log.push_back(line); }});
     return server;

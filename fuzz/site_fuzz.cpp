@@ -7,10 +7,10 @@
 #include "directory/server_urls.h"
 #include "fuzz_check.h"
 #include "server/basic_auth.h"
-#include "server/catalogue_file.h"
 #include "server/html.h"
 #include "server/keywords.h"
 #include "server/site.h"
+#include "server/site_data.h"
 #include "server/utf8.h"
 #include "server/version.h"
 
@@ -29,7 +29,7 @@ namespace
 
 const Site& TheSite()
 {
-    static const Site site(LoadNewspapers(TNEWS_FUZZ_CATALOGUE), Version{6, 1, 3});
+    static const Site site(LoadSiteData(TNEWS_FUZZ_CATALOGUE), Version{6, 1, 3});
     return site;
 }
 
@@ -68,7 +68,14 @@ void CheckParsers(const Request& request)
                   "version parts fit 16 bits");
             Check(ParseVersion(FormatVersion(*version)) == version, "versions round-trip");
         }
-        if (const auto match = MatchExpression(value))
+        static const KeywordSplitter splitter;
+        const Keywords keywords = splitter.Split(value);
+        for (const std::string& word : keywords.words)
+        {
+            Check(!word.empty() && word.find_first_of("\" *") == std::string::npos,
+                  "a keyword is a word of the tokenizer, never empty or FTS syntax");
+        }
+        if (const auto match = MatchExpression(keywords))
         {
             Check(std::count(match->begin(), match->end(), '"') % 2 == 0,
                   "every word of a MATCH expression is a closed FTS string");
@@ -104,7 +111,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(response.status == 200 || response.status == 400 || response.status == 401 ||
               response.status == 404 || response.status == 405,
           "every answer is a page or a 4xx; never a server error");
-    Check(response.Header("Content-Type") == "text/html; charset=utf-8", "every answer is HTML");
+    const bool download = response.status == 200 && request.path.starts_with("/exports/");
+    Check(download || response.Header("Content-Type") == "text/html; charset=utf-8",
+          "every answer but a download is HTML");
+    Check(!download || response.Header("Content-Disposition").starts_with("attachment;"),
+          "a download is an attachment");
     Check(IsValidUtf8(response.body), "every page is valid UTF-8");
     Check(!Contains(response.body, "<script"), "no page carries a script");
 

@@ -99,9 +99,9 @@ std::string UsageText()
            "\n"
            "  --port N         port to listen on, 0 for any free one (default 8047)\n"
            "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
-           "  --data FILE      newspaper catalogue (default: ../share/tnews/newspapers.tsv or\n"
-           "                   newspapers.tsv beside the program, else the source tree's\n"
-           "                   data/newspapers.tsv)\n"
+           "  --data FILE      newspaper catalogue; its link checks and exports are read from\n"
+           "                   the same folder (default: ../share/tnews/catalogue.tsv or\n"
+           "                   catalogue.tsv beside the program, else the build tree's)\n"
            "  --latest A.B.C   newest program version, for update queries (default " +
            FormatVersion(Version{Major, Minor, Revision}) +
            ")\n"
@@ -113,9 +113,9 @@ std::string UsageText()
 std::vector<std::filesystem::path> DefaultCataloguePaths(const std::filesystem::path& exeDir)
 {
     return {
-        exeDir / ".." / "share" / "tnews" / "newspapers.tsv",
-        exeDir / "newspapers.tsv",
-        std::filesystem::path(TNEWS_SOURCE_CATALOGUE),
+        exeDir / ".." / "share" / "tnews" / "catalogue.tsv",
+        exeDir / "catalogue.tsv",
+        std::filesystem::path(TNEWS_BUILT_CATALOGUE),
     };
 }
 

@@ -43,8 +43,8 @@ ServerOptions ParseCommandLine(std::span<const std::string_view> args);
 /// The --help text, ending in a newline.
 std::string UsageText();
 
-/// Where the catalogue is looked for without --data, in order: `exeDir`/../share/tnews/,
-/// `exeDir`/, and the source tree's data/ folder as it was when the server was built.
+/// Where catalogue.tsv is looked for without --data, in order: `exeDir`/../share/tnews/,
+/// `exeDir`/, and the build tree's share/tnews/ where the build writes it.
 std::vector<std::filesystem::path> DefaultCataloguePaths(const std::filesystem::path& exeDir);
 
 } // namespace tnews::server

@@ -2,6 +2,8 @@
 
 #include "utf8.h"
 
+#include <algorithm>
+
 namespace tnews::server
 {
 namespace
@@ -16,12 +18,18 @@ constexpr std::string_view kStyle =
     "body{margin:4px 6px;font:13px/1.35 system-ui,sans-serif;overflow-wrap:anywhere}"
     "h1{font-size:14px;margin:0 0 3px}"
     "h2{font-size:13px;margin:6px 0 1px;color:#404040}"
+    "h3{font-size:13px;margin:4px 0 0;font-weight:600}"
     "p{margin:2px 0}"
     "ul{list-style:none;margin:0;padding:0}"
     "li{margin:1px 0}"
     "a{color:#0645ad}"
     "a:visited{color:#5a3696}"
-    ".city,.note{color:#505050}"
+    ".note,.top{color:#505050}"
+    ".top{font-size:12px;font-weight:normal;margin-left:6px}"
+    ".failed{color:#a00000}"
+    ".rule{font-style:italic}"
+    ".index a{display:inline-block;margin:0 7px 2px 0}"
+    ".notice{white-space:pre-wrap;font-size:11px}"
     ".typed{white-space:pre-wrap}"
     "table{border-collapse:collapse}"
     "th,td{text-align:left;padding:1px 10px 1px 0}";
@@ -34,6 +42,15 @@ std::string EscapeHtml(std::string_view text)
     out.reserve(text.size() + text.size() / 8);
     for (std::size_t pos = 0; pos < text.size();)
     {
+        // Printable ASCII other than markup goes as it is, a run at a time: most of any page.
+        const std::size_t plain = std::min(text.find_first_of("&<>\"'", pos), text.size());
+        std::size_t end = pos;
+        while (end < plain && text[end] >= 0x20 && text[end] < 0x7F)
+            ++end;
+        out.append(text, pos, end - pos);
+        pos = end;
+        if (pos == text.size())
+            break;
         const char32_t code = NextCodePoint(text, pos);
         switch (code)
         {

@@ -3,6 +3,7 @@
 #include "html.h"
 #include "listing_pages.h"
 
+#include <algorithm>
 #include <set>
 
 namespace tnews::server
@@ -27,7 +28,102 @@ std::string UpdatePage(Version running, Version latest, std::string_view publish
                         "website</a>.</p>\n");
 }
 
-std::string PublisherPage(std::span<const Newspaper> newspapers, Version latest)
+namespace
+{
+
+std::string RegionTable(const catalogue::Catalogue& catalogue)
+{
+    std::string table =
+        "<table>\n<tr><th>Region</th><th>Papers</th><th>College papers</th>"
+        "<th>Places with papers</th></tr>\n";
+    std::size_t total = 0;
+    for (const RegionInfo& region : Regions())
+    {
+        std::size_t count = 0;
+        std::size_t colleges = 0;
+        std::set<std::string_view> places;
+        for (const catalogue::Paper& paper : catalogue.papers)
+        {
+            if (paper.region != &region)
+                continue;
+            ++count;
+            colleges += paper.kind == catalogue::Kind::College ? 1 : 0;
+            places.insert(paper.place);
+        }
+        total += count;
+        table += "<tr><td>" + EscapeHtml(RegionAdjective(region)) + "</td><td>" +
+                 std::to_string(count) + "</td><td>" + std::to_string(colleges) + "</td><td>" +
+                 std::to_string(places.size()) + " of " + std::to_string(region.places.size()) +
+                 "</td></tr>\n";
+    }
+    return table + "</table>\n<p>" + std::to_string(total) + " papers in all.</p>\n";
+}
+
+std::string SourceTable(const catalogue::Catalogue& catalogue)
+{
+    std::string html = "<h2>Where the papers come from</h2>\n<table>\n<tr><th>Source</th>"
+                       "<th>Licence</th><th>Papers it lists</th></tr>\n";
+    for (const catalogue::Source& source : catalogue.sources)
+    {
+        const auto count = std::ranges::count_if(
+            catalogue.papers, [&](const catalogue::Paper& paper)
+            { return std::ranges::find(paper.sources, source.id) != paper.sources.end(); });
+        std::string name = EscapeHtml(source.name);
+        if (!source.url.empty())
+        {
+            name = "<a href=\"" + EscapeHtml(source.url) +
+                   "\" rel=\"noopener noreferrer\">" + name + "</a>";
+        }
+        html += "<tr><td>" + name + "</td><td>" + EscapeHtml(source.licence) + "</td><td>" +
+                std::to_string(count) + "</td></tr>\n";
+    }
+    html += "</table>\n<p class=\"note\">A paper that several sources list counts for each of "
+            "them.</p>\n";
+    for (const catalogue::Source& source : catalogue.sources)
+    {
+        if (source.attribution.empty())
+            continue;
+        html += "<h3>" + EscapeHtml(source.name) + "</h3>\n<p class=\"notice\">" +
+                EscapeHtml(source.attribution) + "</p>\n";
+    }
+    return html;
+}
+
+std::string ChecksAndExports(const CheckResults& checks, std::span<const Export> exports)
+{
+    std::string html = "<h2>Links</h2>\n<p>";
+    if (checks.CheckedCount() == 0)
+    {
+        html += "The websites have not been checked yet.";
+    }
+    else
+    {
+        html += std::to_string(checks.CheckedCount()) + " websites were checked, the latest on " +
+                EscapeHtml(checks.LatestDay()) + "; " + std::to_string(checks.FailedCount()) +
+                " failed, and their papers carry a \u2717 on the pages that list them.";
+    }
+    html += "</p>\n<h2>Download</h2>\n<p>";
+    std::string links;
+    for (const Export& file : exports)
+    {
+        if (!file.bytes)
+            continue;
+        if (!links.empty())
+            links += ", ";
+        links += "<a href=\"" + EscapeHtml(std::string(kExportsPath) + file.fileName) + "\">" +
+                 EscapeHtml(file.fileName) + "</a>";
+    }
+    if (links.empty())
+        html += "This server offers no download of the catalogue yet.";
+    else
+        html += "The whole catalogue, under its sources' licences: " + links + ".";
+    return html + "</p>\n";
+}
+
+} // namespace
+
+std::string PublisherPage(const catalogue::Catalogue& catalogue, const CheckResults& checks,
+                          std::span<const Export> exports, Version latest)
 {
     std::string body =
         "<h1>Tavi's Newspapers</h1>\n"
@@ -36,28 +132,11 @@ std::string PublisherPage(std::span<const Newspaper> newspapers, Version latest)
         "USA or International newspapers, then a province, state or country, and the newspapers "
         "of that place are listed, each a link to its website. A keyword box searches a whole "
         "region by name, city or place.</p>\n"
-        "<h2>The catalogue</h2>\n"
-        "<table>\n<tr><th>Region</th><th>Newspapers</th><th>Places with newspapers</th></tr>\n";
-    std::size_t total = 0;
-    for (const RegionInfo& region : Regions())
-    {
-        std::size_t count = 0;
-        std::set<std::string_view> places;
-        for (const Newspaper& paper : newspapers)
-        {
-            if (paper.region == &region)
-            {
-                ++count;
-                places.insert(paper.place);
-            }
-        }
-        total += count;
-        body += "<tr><td>" + EscapeHtml(RegionAdjective(region)) + "</td><td>" +
-                std::to_string(count) + "</td><td>" + std::to_string(places.size()) + " of " +
-                std::to_string(region.places.size()) + "</td></tr>\n";
-    }
-    body += "</table>\n<p>" + std::to_string(total) +
-            " newspapers in all. The latest release of the program is version " +
+        "<h2>The catalogue</h2>\n";
+    body += RegionTable(catalogue);
+    body += SourceTable(catalogue);
+    body += ChecksAndExports(checks, exports);
+    body += "<p>The latest release of the program is version " +
             EscapeHtml(FormatVersion(latest)) + ".</p>\n";
     return HtmlPage("Tavi's Newspapers", body);
 }

@@ -1,7 +1,9 @@
 // The pages outside the directory scripts: update answer, publisher's page and error pages.
 #pragma once
 
-#include "catalogue_file.h"
+#include "catalogue/catalogue_file.h"
+#include "paper_items.h"
+#include "site_data.h"
 #include "version.h"
 
 #include <span>
@@ -16,9 +18,15 @@ namespace tnews::server
 /// `publisherUrl` (the words "current version" then appear nowhere).
 std::string UpdatePage(Version running, Version latest, std::string_view publisherUrl);
 
-/// The publisher's page: what the program is and how many newspapers and places the catalogue
-/// holds for each region. It carries no user name or password.
-std::string PublisherPage(std::span<const Newspaper> newspapers, Version latest);
+/// The publisher's page: what the program is, how many papers and places the catalogue holds
+/// for each region, where the papers come from with each source's licence and the notices
+/// they require, how the links fared in their last check, and links to the `exports` that are
+/// there (at kExportsPath). It carries no user name or password.
+std::string PublisherPage(const catalogue::Catalogue& catalogue, const CheckResults& checks,
+                          std::span<const Export> exports, Version latest);
+
+/// Where the exports are served, without credentials: kExportsPath + Export::fileName.
+inline constexpr std::string_view kExportsPath = "/exports/";
 
 /// A short page for an error: `title` as heading and `message` as text, both escaped.
 std::string ErrorPage(std::string_view title, std::string_view message);

@@ -2,79 +2,125 @@
 
 #include "utf8.h"
 
+#include <sqlite3.h>
+
+#include <new>
+#include <stdexcept>
+
 namespace tnews::server
 {
 namespace
 {
 
-// Mirrors the unicode61 tokenizer closely enough: ASCII letters and digits, and non-ASCII
-// characters outside the common punctuation, symbol and emoji blocks. A word made only of
-// separators would become an empty FTS phrase, which matches nothing and would hide every
-// result of the other words.
-bool IsWordCharacter(char32_t code)
+constexpr char32_t kReplacement = 0xFFFD;
+
+// The FTS5 extension's entry points, which SQLite hands out through a pointer-typed query.
+fts5_api* FindFts5(sqlite3* db)
 {
-    if (code < 0x80)
+    fts5_api* api = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &statement, nullptr) == SQLITE_OK)
     {
-        return (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') ||
-               (code >= 'a' && code <= 'z');
+        sqlite3_bind_pointer(statement, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
+        sqlite3_step(statement);
     }
-    return code >= 0xC0 && code != 0xD7 && code != 0xF7 && code != kInvalidCodePoint &&
-           code != 0xFFFD && !(code >= 0x2000 && code <= 0x2BFF) &&
-           !(code >= 0x3000 && code <= 0x303F) && !(code >= 0xFE10 && code <= 0xFE6F) &&
-           !(code >= 0xFF00 && code <= 0xFF0F) && !(code >= 0x1F000 && code <= 0x1FAFF);
+    sqlite3_finalize(statement);
+    return api;
 }
 
-bool IsSeparator(char32_t code)
+std::string WithoutMalformedUtf8(std::string_view typed)
 {
-    return code <= 0x20 || code == 0x7F || (code >= 0x80 && code < 0xA0) || code == 0xA0;
+    if (IsValidUtf8(typed))
+        return std::string(typed);
+    std::string text;
+    for (std::size_t pos = 0; pos < typed.size();)
+    {
+        const char32_t code = NextCodePoint(typed, pos);
+        AppendUtf8(text, code == kInvalidCodePoint ? kReplacement : code);
+    }
+    return text;
 }
 
-bool EndsWithWordCharacter(std::string_view word)
+struct Collected
 {
-    std::size_t start = word.size() - 1;
-    while (start > 0 && (static_cast<unsigned char>(word[start]) & 0xC0) == 0x80)
-        --start;
-    return IsWordCharacter(NextCodePoint(word, start));
+    Keywords keywords;
+    int lastEnd = 0;
+};
+
+int CollectToken(void* context, int flags, const char* token, int size, int /*start*/, int end)
+{
+    if ((flags & FTS5_TOKEN_COLOCATED) != 0)
+        return SQLITE_OK; // another form of the same word; unicode61 gives none
+    auto* collected = static_cast<Collected*>(context);
+    try
+    {
+        collected->keywords.words.emplace_back(token, static_cast<std::size_t>(size));
+    }
+    catch (const std::bad_alloc&)
+    {
+        return SQLITE_NOMEM;
+    }
+    collected->lastEnd = end;
+    return SQLITE_OK;
 }
 
 } // namespace
 
-std::vector<std::string> KeywordWords(std::string_view typed)
+struct KeywordSplitter::Methods
 {
-    std::vector<std::string> words;
-    std::string word;
-    bool hasWordCharacter = false;
-    auto finishWord = [&]
+    fts5_tokenizer tokenizer{};
+};
+
+KeywordSplitter::KeywordSplitter() : m_methods(std::make_unique<Methods>())
+{
+    // A connection of its own only to reach the tokenizer; it holds no table.
+    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK)
     {
-        if (hasWordCharacter)
-            words.push_back(word);
-        word.clear();
-        hasWordCharacter = false;
-    };
-    for (std::size_t pos = 0; pos < typed.size();)
-    {
-        char32_t code = NextCodePoint(typed, pos);
-        if (code == kInvalidCodePoint)
-            code = 0xFFFD;
-        if (IsSeparator(code))
-        {
-            finishWord();
-            continue;
-        }
-        hasWordCharacter = hasWordCharacter || IsWordCharacter(code);
-        AppendUtf8(word, code);
+        sqlite3_close(m_db);
+        throw std::runtime_error("SQLite open failed");
     }
-    finishWord();
-    return words;
+    fts5_api* api = FindFts5(m_db);
+    void* userData = nullptr;
+    // The same tokenizer and options as kSearchTokenizer names for the index.
+    const char* arguments[] = {"remove_diacritics", "2"};
+    if (!api || api->xFindTokenizer(api, "unicode61", &userData, &m_methods->tokenizer) !=
+                    SQLITE_OK ||
+        m_methods->tokenizer.xCreate(userData, arguments, 2, &m_tokenizer) != SQLITE_OK)
+    {
+        sqlite3_close(m_db);
+        throw std::runtime_error("SQLite has no FTS5 unicode61 tokenizer");
+    }
 }
 
-std::optional<std::string> MatchExpression(std::string_view typed)
+KeywordSplitter::~KeywordSplitter()
 {
-    const std::vector<std::string> words = KeywordWords(typed);
-    if (words.empty())
+    m_methods->tokenizer.xDelete(m_tokenizer);
+    sqlite3_close(m_db);
+}
+
+Keywords KeywordSplitter::Split(std::string_view typed) const
+{
+    const std::string text = WithoutMalformedUtf8(typed);
+    Collected collected;
+    if (m_methods->tokenizer.xTokenize(m_tokenizer, &collected, FTS5_TOKENIZE_QUERY, text.data(),
+                                       static_cast<int>(text.size()), CollectToken) != SQLITE_OK)
+    {
+        throw std::runtime_error("SQLite could not split the keywords");
+    }
+    // "hous" may become Houston; "C#" and "york " are finished words.
+    collected.keywords.lastIsPrefix =
+        !collected.keywords.words.empty() &&
+        static_cast<std::size_t>(collected.lastEnd) == text.size();
+    return std::move(collected.keywords);
+}
+
+std::optional<std::string> MatchExpression(const Keywords& keywords)
+{
+    if (keywords.words.empty())
         return std::nullopt;
     std::string expression;
-    for (const std::string& word : words)
+    for (const std::string& word : keywords.words)
     {
         if (!expression.empty())
             expression += " AND ";
@@ -87,9 +133,7 @@ std::optional<std::string> MatchExpression(std::string_view typed)
         }
         expression += '"';
     }
-    // Prefix search on the last word lets "hous" find Houston while the user is still typing;
-    // not after punctuation, where the prefix would be a single letter ("C#").
-    if (EndsWithWordCharacter(words.back()))
+    if (keywords.lastIsPrefix)
         expression += '*';
     return expression;
 }

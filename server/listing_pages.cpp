@@ -10,23 +10,168 @@ namespace
 {
 
 constexpr std::string_view kSiteName = "Tavi's Newspapers";
+// Up to this many papers fit a few screens of the pane and need no index.
+constexpr std::size_t kPapersWithoutIndex = 12;
+// Up to this many cities are listed by name in the index; past it, by first letter.
+constexpr std::size_t kCitiesByName = 12;
 
-void AppendItem(std::string& html, const Newspaper& paper)
+struct Group
 {
-    // target and rel make the program hand the link to the user's browser instead of leaving
-    // the directory in its small pane, and keep the directory's address from the newspaper.
-    html += "<li><a href=\"";
-    html += EscapeHtml(paper.website);
-    html += "\" target=\"_blank\" rel=\"noopener noreferrer\">";
-    html += EscapeHtml(paper.name);
-    html += "</a> <span class=\"city\">\u2014 ";
-    html += EscapeHtml(paper.city);
-    html += "</span></li>\n";
+    std::string_view name; // the city, or the place for a language rule; empty: none given
+    std::vector<const catalogue::Paper*> papers;
+};
+
+// A run of groups under one index entry: a letter, or a single city.
+struct Section
+{
+    std::string label;
+    std::vector<const Group*> groups;
+};
+
+// A language rule's papers come from the whole region, so they are grouped by place.
+bool ByPlace(const PlaceListing& listing)
+{
+    return listing.rule && listing.rule->how == catalogue::PlaceRule::How::Language;
 }
 
-std::string TypedText(std::string_view typed)
+std::vector<Group> GroupPapers(const PlaceListing& listing, const Alphabetical& order)
 {
-    return "\u201C<span class=\"typed\">" + EscapeHtml(typed) + "</span>\u201D";
+    const bool byPlace = ByPlace(listing);
+    std::vector<Group> groups;
+    for (const catalogue::Paper* paper : listing.papers)
+    {
+        const std::string_view name = byPlace ? paper->place : std::string_view(paper->city);
+        auto group = std::ranges::find(groups, name, &Group::name);
+        if (group == groups.end())
+            group = groups.insert(groups.end(), Group{name, {}});
+        group->papers.push_back(paper);
+    }
+    std::ranges::sort(groups,
+                      [&](const Group& a, const Group& b)
+                      {
+                          if (a.name.empty() != b.name.empty())
+                              return b.name.empty(); // no city given: last
+                          return order.Less(a.name, b.name);
+                      });
+    for (Group& group : groups)
+    {
+        std::ranges::sort(group.papers, [&](const catalogue::Paper* a, const catalogue::Paper* b)
+                          { return order.Less(a->name, b->name); });
+    }
+    return groups;
+}
+
+std::string GroupName(const Group& group)
+{
+    return group.name.empty() ? std::string("City not given") : std::string(group.name);
+}
+
+std::vector<Section> Sections(const std::vector<Group>& groups, bool byLetter,
+                              const Alphabetical& order)
+{
+    std::vector<Section> sections;
+    for (const Group& group : groups)
+    {
+        std::string label = GroupName(group);
+        if (byLetter && !group.name.empty())
+            label = order.IndexLetter(group.name);
+        if (!byLetter || sections.empty() || sections.back().label != label)
+            sections.push_back(Section{std::move(label), {}});
+        sections.back().groups.push_back(&group);
+    }
+    return sections;
+}
+
+std::string Count(std::size_t count, std::string_view one, std::string_view many)
+{
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+std::string Summary(const PlaceListing& listing, const std::vector<Group>& groups,
+                    const CheckResults& checks)
+{
+    const bool byPlace = ByPlace(listing);
+    const std::string placeKey(listing.region->placeKey);
+    std::size_t named = 0;
+    for (const Group& group : groups)
+        named += group.name.empty() ? 0 : 1;
+    std::string summary = Count(listing.papers.size(), "paper", "papers");
+    if (named > 0)
+    {
+        const std::string places = placeKey.ends_with('y')
+                                       ? placeKey.substr(0, placeKey.size() - 1) + "ies"
+                                       : placeKey + "s";
+        summary += " in " + (byPlace ? Count(named, placeKey, places)
+                                     : Count(named, "city", "cities"));
+    }
+    const std::size_t failed = std::ranges::count_if(
+        listing.papers, [&](const catalogue::Paper* paper)
+        { return checks.Failure(paper->website) != nullptr; });
+    if (failed > 0)
+        summary += "; " + Count(failed, "link", "links") + " failed the last check (\u2717)";
+    return summary + ".";
+}
+
+// `heading` (HTML, may be empty) and the papers of `group`. A group of a language rule's page
+// is a place, and each of its papers says its city.
+void AppendGroup(std::string& body, std::string_view heading, const Group& group, bool byPlace,
+                 const CheckResults& checks)
+{
+    body += heading;
+    body += "<ul>\n";
+    for (const catalogue::Paper* paper : group.papers)
+        AppendPaperItem(body, *paper, byPlace ? std::string_view(paper->city) : "", checks);
+    body += "</ul>\n";
+}
+
+std::string Heading(std::string_view tag, std::string_view id, std::string_view html)
+{
+    std::string heading = "<" + std::string(tag);
+    if (!id.empty())
+        heading += " id=\"" + std::string(id) + "\"";
+    return heading + ">" + std::string(html) + "</" + std::string(tag) + ">\n";
+}
+
+void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size_t paperCount,
+                  bool byPlace, const CheckResults& checks, const Alphabetical& order)
+{
+    if (paperCount <= kPapersWithoutIndex || groups.size() < 2)
+    {
+        for (const Group& group : groups)
+            AppendGroup(body, Heading("h2", "", EscapeHtml(GroupName(group))), group, byPlace, checks);
+        return;
+    }
+    const bool byLetter = groups.size() > kCitiesByName;
+    const std::vector<Section> sections = Sections(groups, byLetter, order);
+    body += "<p class=\"index\">";
+    for (std::size_t i = 0; i < sections.size(); ++i)
+    {
+        body += "<a href=\"#g" + std::to_string(i + 1) + "\">" + EscapeHtml(sections[i].label) +
+                "</a>\n";
+    }
+    body += "</p>\n";
+    for (std::size_t i = 0; i < sections.size(); ++i)
+    {
+        const std::string id = "g" + std::to_string(i + 1);
+        const Section& section = sections[i];
+        if (!byLetter)
+        {
+            AppendGroup(body, Heading("h2", id, EscapeHtml(section.label)), *section.groups.front(),
+                        byPlace, checks);
+            continue;
+        }
+        // A letter's heading leads back to the index, which a small pane soon scrolls away.
+        body += Heading("h2", id,
+                        EscapeHtml(section.label) +
+                            " <a class=\"top\" href=\"#top\">\u2191 index</a>");
+        for (const Group* group : section.groups)
+        {
+            // The papers without a city are a section of their own, already named.
+            const std::string heading =
+                group->name.empty() ? std::string() : Heading("h3", "", EscapeHtml(group->name));
+            AppendGroup(body, heading, *group, byPlace, checks);
+        }
+    }
 }
 
 } // namespace
@@ -40,73 +185,26 @@ std::string_view RegionAdjective(const RegionInfo& region)
     return heading;
 }
 
-std::string ListingPage(std::string_view place, std::span<const Newspaper* const> newspapers)
+std::string ListingPage(const PlaceListing& listing, const CheckResults& checks,
+                        const Alphabetical& order)
 {
-    const std::string heading = std::string(place) + " newspapers";
-    std::string body = "<h1>" + EscapeHtml(heading);
-    if (newspapers.empty())
+    const std::string heading = std::string(listing.place) + " newspapers";
+    std::string body = "<h1 id=\"top\">" + EscapeHtml(heading);
+    if (!listing.papers.empty())
+        body += " <span class=\"note\">(" + std::to_string(listing.papers.size()) + ")</span>";
+    body += "</h1>\n";
+    if (listing.rule)
+        body += "<p class=\"rule\">" + EscapeHtml(listing.rule->note) + "</p>\n";
+    if (listing.papers.empty())
     {
-        body += "</h1>\n<p>No " + EscapeHtml(place) + " newspapers are listed yet.</p>\n";
+        if (!listing.rule)
+            body += "<p>No " + EscapeHtml(listing.place) + " newspapers are listed yet.</p>\n";
         return HtmlPage(heading + " - " + std::string(kSiteName), body);
     }
-    body += " <span class=\"note\">(" + std::to_string(newspapers.size()) + ")</span></h1>\n";
-    body += "<ul>\n";
-    for (const Newspaper* paper : newspapers)
-        AppendItem(body, *paper);
-    body += "</ul>\n";
+    const std::vector<Group> groups = GroupPapers(listing, order);
+    body += "<p class=\"note\">" + EscapeHtml(Summary(listing, groups, checks)) + "</p>\n";
+    AppendPapers(body, groups, listing.papers.size(), ByPlace(listing), checks, order);
     return HtmlPage(heading + " - " + std::string(kSiteName), body);
-}
-
-std::string SearchPage(const RegionInfo& region, std::string_view typed,
-                       std::span<const Newspaper> newspapers, const SearchResult& result)
-{
-    const std::string adjective(RegionAdjective(region));
-    std::string body =
-        "<h1>" + EscapeHtml(adjective) + " newspapers matching " + TypedText(typed) + "</h1>\n";
-    if (result.newspapers.empty())
-    {
-        body += "<p>No " + EscapeHtml(adjective) +
-                " newspaper has all of these words in its name, city or " +
-                std::string(region.placeKey) + ".</p>\n";
-    }
-
-    // Places in the order of their best match; newspapers keep their rank within a place.
-    std::vector<std::string_view> places;
-    for (std::size_t index : result.newspapers)
-    {
-        if (std::ranges::find(places, newspapers[index].place) == places.end())
-            places.push_back(newspapers[index].place);
-    }
-    for (std::string_view place : places)
-    {
-        body += "<h2>" + EscapeHtml(place) + "</h2>\n<ul>\n";
-        for (std::size_t index : result.newspapers)
-        {
-            if (newspapers[index].place == place)
-                AppendItem(body, newspapers[index]);
-        }
-        body += "</ul>\n";
-    }
-    if (result.total > result.newspapers.size())
-    {
-        body += "<p class=\"note\">Showing the best " + std::to_string(result.newspapers.size()) +
-                " of " + std::to_string(result.total) +
-                " matches; add a word to narrow the search.</p>\n";
-    }
-    return HtmlPage(adjective + " newspapers matching \u201C" + std::string(typed) + "\u201D - " +
-                        std::string(kSiteName),
-                    body);
-}
-
-std::string AskForWordPage(const RegionInfo& region, std::string_view typed)
-{
-    const std::string adjective(RegionAdjective(region));
-    std::string body = "<h1>Search " + EscapeHtml(adjective) + " newspapers</h1>\n<p>";
-    if (typed.find_first_not_of(" \t") != std::string_view::npos)
-        body += TypedText(typed) + " has no letter or digit. ";
-    body += "Type a word of a newspaper's name, its city or its " + std::string(region.placeKey) +
-            ".</p>\n";
-    return HtmlPage("Search " + adjective + " newspapers - " + std::string(kSiteName), body);
 }
 
 } // namespace tnews::server

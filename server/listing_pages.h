@@ -1,28 +1,34 @@
-// The pages of the directory scripts: a place's newspapers and keyword search results.
+// The page of one place: its newspapers grouped by city, with an index that jumps within the
+// page when there are many.
 #pragma once
 
-#include "catalogue_file.h"
-#include "search_store.h"
+#include "alphabetical.h"
+#include "catalogue/catalogue_file.h"
+#include "paper_items.h"
 
-#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tnews::server
 {
 
-/// The newspapers of one place, in the given order, each name a link that opens in the user's
-/// own browser, followed by its city. No newspapers gives a page saying none are listed yet.
-std::string ListingPage(std::string_view place, std::span<const Newspaper* const> newspapers);
+/// What the page of one place shows.
+struct PlaceListing
+{
+    const RegionInfo* region = nullptr;
+    std::string_view place;
+    const catalogue::PlaceRule* rule = nullptr; // the place's rule; only for a place without papers
+    std::vector<const catalogue::Paper*> papers; // its own papers, or those its rule shows
+};
 
-/// The results of searching `region` for `typed`, grouped by place in order of each place's best
-/// match, with a note when `result.total` exceeds what is shown. Indexes in `result` refer to
-/// `newspapers`.
-std::string SearchPage(const RegionInfo& region, std::string_view typed,
-                       std::span<const Newspaper> newspapers, const SearchResult& result);
-
-/// The answer to a keyword text without any word: it asks for one.
-std::string AskForWordPage(const RegionInfo& region, std::string_view typed);
+/// The papers of `listing.place` with their count, grouped by city in alphabetical order
+/// (papers without a city in a last group; by place instead for a language rule, whose papers
+/// come from the whole region), each group's papers by name. A rule's note comes first. With
+/// many papers an index at the top links to each city, or to each first letter when there are
+/// many cities, with plain #fragment links (no script). Every value is escaped.
+std::string ListingPage(const PlaceListing& listing, const CheckResults& checks,
+                        const Alphabetical& order);
 
 /// "Canadian", "USA" or "International": the region as an adjective for headings.
 std::string_view RegionAdjective(const RegionInfo& region);

@@ -1,13 +1,14 @@
 // tnews-server: loads the newspaper catalogue and serves the directory until SIGINT or SIGTERM.
-#include "catalogue_file.h"
 #include "command_line.h"
 #include "http_server.h"
 #include "site.h"
+#include "site_data.h"
 
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <pthread.h>
+#include <set>
 #include <thread>
 
 namespace
@@ -35,20 +36,21 @@ std::optional<std::filesystem::path> FindCatalogue(const std::filesystem::path& 
     return std::nullopt;
 }
 
-std::size_t PlacesWithoutNewspapers(const std::vector<Newspaper>& newspapers)
+// Places that show nothing: no paper of their own and no rule that gives them any.
+std::size_t PlacesWithoutPapers(const tnews::catalogue::Catalogue& catalogue)
 {
-    std::size_t missing = 0;
-    for (const tnews::RegionInfo& region : tnews::Regions())
+    std::set<std::pair<const tnews::RegionInfo*, std::string_view>> shown;
+    for (const tnews::catalogue::Paper& paper : catalogue.papers)
+        shown.emplace(paper.region, paper.place);
+    for (const tnews::catalogue::PlaceRule& rule : catalogue.rules)
     {
-        for (std::string_view place : region.places)
-        {
-            bool found = false;
-            for (const Newspaper& paper : newspapers)
-                found = found || (paper.region == &region && paper.place == place);
-            missing += found ? 0 : 1;
-        }
+        if (rule.how != tnews::catalogue::PlaceRule::How::None)
+            shown.emplace(rule.region, rule.place);
     }
-    return missing;
+    std::size_t places = 0;
+    for (const tnews::RegionInfo& region : tnews::Regions())
+        places += region.places.size();
+    return places - shown.size();
 }
 
 void LogLine(const std::string& line)
@@ -74,23 +76,27 @@ int Run(const ServerOptions& options, const char* argv0)
         data = *found;
     }
 
-    std::vector<Newspaper> newspapers;
+    SiteData files;
     try
     {
-        newspapers = LoadNewspapers(data);
+        files = LoadSiteData(data);
     }
-    catch (const CatalogueError& error)
+    catch (const tnews::catalogue::CatalogueError& error)
     {
         std::cerr << "tnews-server: " << error.what() << '\n';
         return 1;
     }
-    const std::size_t count = newspapers.size();
-    const std::size_t missing = PlacesWithoutNewspapers(newspapers);
+    const std::size_t count = files.catalogue.papers.size();
+    const std::size_t missing = PlacesWithoutPapers(files.catalogue);
+    const std::size_t checks = files.checks.size();
+    std::size_t exports = 0;
+    for (const Export& file : files.exports)
+        exports += file.bytes ? 1 : 0;
 
     std::optional<Site> site;
     try
     {
-        site.emplace(std::move(newspapers), options.latest);
+        site.emplace(std::move(files), options.latest);
     }
     catch (const std::exception& error)
     {
@@ -125,6 +131,8 @@ int Run(const ServerOptions& options, const char* argv0)
     std::cerr << "tnews-server: " << count << " newspapers from " << data.string();
     if (missing > 0)
         std::cerr << " (" << missing << " places have none yet)";
+    std::cerr << "\ntnews-server: " << checks << " link checks, " << exports
+              << " of 2 exports beside it";
     std::cerr << "\ntnews-server: listening on http://" << options.bind << ':' << *port << "/"
               << std::endl;
     const bool served = server.Listen();

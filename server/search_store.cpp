@@ -1,9 +1,14 @@
 #include "search_store.h"
 
+#include "keywords.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <new>
+#include <numeric>
 #include <stdexcept>
 
 namespace tnews::server
@@ -11,11 +16,29 @@ namespace tnews::server
 namespace
 {
 
-// Name weighs most, then city, then place: "Houston" should rank the Houston Chronicle above a
-// paper that merely sits in Houston.
-constexpr std::string_view kSearchSql =
-    "SELECT rowid FROM papers WHERE papers MATCH ?1 AND region = ?2 "
-    "ORDER BY bm25(papers, 4.0, 2.0, 1.0), rowid";
+// One table per region, so a search reads only its region's part of the index.
+constexpr std::array<std::string_view, 3> kRegionCodes = {"c", "u", "i"};
+constexpr std::string_view kCuratedSource = "curated";
+
+// Row ids follow the size proxy (RankOrder), so the matches come in that order.
+std::string SearchSql(std::string_view table)
+{
+    const std::string t(table);
+    return "SELECT rowid FROM " + t + " WHERE " + t + " MATCH ?1 ORDER BY rowid";
+}
+
+std::string TableName(std::string_view code)
+{
+    return "papers_" + std::string(code);
+}
+
+std::size_t RegionSlot(const RegionInfo& region)
+{
+    const auto found = std::ranges::find(kRegionCodes, region.code);
+    if (found == kRegionCodes.end())
+        throw std::invalid_argument("no search table for region " + std::string(region.code));
+    return static_cast<std::size_t>(found - kRegionCodes.begin());
+}
 
 [[noreturn]] void ThrowSqliteError(sqlite3* db, std::string_view what)
 {
@@ -49,15 +72,60 @@ void BindText(sqlite3* db, sqlite3_stmt* statement, int index, std::string_view 
     }
 }
 
-void Execute(sqlite3* db, const char* sql)
+void Execute(sqlite3* db, const std::string& sql)
 {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
         ThrowSqliteError(db, sql);
+}
+
+// The size proxy: papers of the curated list first, then those more sources list, then by
+// name; the catalogue's order settles the rest.
+std::vector<std::size_t> RankOrder(const catalogue::Catalogue& catalogue, const Alphabetical& order)
+{
+    const auto& papers = catalogue.papers;
+    std::vector<std::size_t> ranked(papers.size());
+    std::iota(ranked.begin(), ranked.end(), std::size_t{0});
+    auto curated = [&](std::size_t i)
+    { return std::ranges::find(papers[i].sources, kCuratedSource) != papers[i].sources.end(); };
+    std::ranges::stable_sort(ranked,
+                             [&](std::size_t a, std::size_t b)
+                             {
+                                 if (curated(a) != curated(b))
+                                     return curated(a);
+                                 if (papers[a].sources.size() != papers[b].sources.size())
+                                     return papers[a].sources.size() > papers[b].sources.size();
+                                 return order.Less(papers[a].name, papers[b].name);
+                             });
+    return ranked;
+}
+
+// Each place's text in the index: its name, its alias records' names and the places whose
+// same-as rule leads to it, so that "Bangladesh" finds the papers of "Banglades".
+std::map<std::pair<const RegionInfo*, std::string_view>, std::string>
+PlaceTexts(const catalogue::Catalogue& catalogue)
+{
+    std::map<std::pair<const RegionInfo*, std::string_view>, std::string> texts;
+    for (const catalogue::Paper& paper : catalogue.papers)
+        texts.try_emplace({paper.region, paper.place}, paper.place);
+    const auto add = [&](const RegionInfo* region, std::string_view place, std::string_view name)
+    {
+        if (auto found = texts.find({region, place}); found != texts.end())
+            found->second.append("\n").append(name);
+    };
+    for (const catalogue::PlaceAlias& alias : catalogue.aliases)
+        add(alias.region, alias.place, alias.alias);
+    for (const catalogue::PlaceRule& rule : catalogue.rules)
+    {
+        if (rule.how == catalogue::PlaceRule::How::SameAs)
+            add(rule.region, rule.value, rule.place);
+    }
+    return texts;
 }
 
 } // namespace
 
-// One private in-memory database holding the whole index, with its search statement prepared.
+// One private in-memory database holding the whole index, with its search statements prepared
+// and a splitter for the keywords.
 class SearchStore::Connection
 {
 public:
@@ -75,37 +143,51 @@ public:
 
     ~Connection()
     {
-        m_search.reset();
+        for (Statement& statement : m_search)
+            statement.reset();
         sqlite3_close(m_db);
     }
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    void Fill(std::span<const Newspaper> newspapers)
+    void Fill(const catalogue::Catalogue& catalogue, const std::vector<std::size_t>& ranked)
     {
-        Execute(m_db, "CREATE VIRTUAL TABLE papers USING fts5(name, city, place, "
-                      "region UNINDEXED, tokenize = 'unicode61 remove_diacritics 2')");
+        const auto placeTexts = PlaceTexts(catalogue);
         Execute(m_db, "BEGIN");
-        Statement insert = Prepare(
-            m_db,
-            "INSERT INTO papers(rowid, name, city, place, region) VALUES (?1, ?2, ?3, ?4, ?5)");
-        for (std::size_t i = 0; i < newspapers.size(); ++i)
+        for (std::string_view code : kRegionCodes)
         {
-            sqlite3_stmt* statement = insert.get();
+            Execute(m_db, "CREATE VIRTUAL TABLE " + TableName(code) +
+                              " USING fts5(name, city, place, tokenize = '" + kSearchTokenizer +
+                              "', prefix = '1 2 3')");
+        }
+        std::array<Statement, kRegionCodes.size()> inserts;
+        for (std::size_t slot = 0; slot < kRegionCodes.size(); ++slot)
+        {
+            inserts[slot] = Prepare(m_db, "INSERT INTO " + TableName(kRegionCodes[slot]) +
+                                              "(rowid, name, city, place) VALUES (?1, ?2, ?3, ?4)");
+        }
+        for (std::size_t row = 0; row < ranked.size(); ++row)
+        {
+            const catalogue::Paper& paper = catalogue.papers[ranked[row]];
+            sqlite3_stmt* statement = inserts[RegionSlot(*paper.region)].get();
             sqlite3_reset(statement);
             // Row ids start at 1 so that they are never SQLite's "no row id" value.
-            sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(i + 1));
-            BindText(m_db, statement, 2, newspapers[i].name);
-            BindText(m_db, statement, 3, newspapers[i].city);
-            BindText(m_db, statement, 4, newspapers[i].place);
-            BindText(m_db, statement, 5, newspapers[i].region->code);
+            sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(row + 1));
+            BindText(m_db, statement, 2, paper.name);
+            BindText(m_db, statement, 3, paper.city);
+            BindText(m_db, statement, 4, placeTexts.at({paper.region, paper.place}));
             if (sqlite3_step(statement) != SQLITE_DONE)
                 ThrowSqliteError(m_db, "insert");
         }
-        insert.reset();
+        for (Statement& insert : inserts)
+            insert.reset();
         Execute(m_db, "COMMIT");
-        Execute(m_db, "INSERT INTO papers(papers) VALUES ('optimize')");
+        for (std::string_view code : kRegionCodes)
+        {
+            const std::string table = TableName(code);
+            Execute(m_db, "INSERT INTO " + table + "(" + table + ") VALUES ('optimize')");
+        }
         PrepareSearch();
     }
 
@@ -140,57 +222,115 @@ public:
         PrepareSearch();
     }
 
-    SearchResult Search(std::string_view region, const std::string& match, std::size_t limit)
+    // Row ids of the matches of `match` in region `slot`, in order.
+    std::vector<std::size_t> Search(std::size_t slot, const std::string& match)
     {
-        sqlite3_stmt* statement = m_search.get();
+        sqlite3_stmt* statement = m_search[slot].get();
         sqlite3_reset(statement);
-        sqlite3_clear_bindings(statement);
         BindText(m_db, statement, 1, match);
-        BindText(m_db, statement, 2, region);
-        SearchResult result;
+        std::vector<std::size_t> rows;
         int status = SQLITE_ROW;
         while ((status = sqlite3_step(statement)) == SQLITE_ROW)
-        {
-            if (result.total++ < limit)
-            {
-                const auto rowid = sqlite3_column_int64(statement, 0);
-                result.newspapers.push_back(static_cast<std::size_t>(rowid - 1));
-            }
-        }
+            rows.push_back(static_cast<std::size_t>(sqlite3_column_int64(statement, 0)));
         if (status != SQLITE_DONE)
             ThrowSqliteError(m_db, "search");
         sqlite3_reset(statement);
-        return result;
+        return rows;
     }
 
+    const KeywordSplitter& Splitter() const { return m_splitter; }
+
 private:
-    void PrepareSearch() { m_search = Prepare(m_db, kSearchSql); }
+    void PrepareSearch()
+    {
+        for (std::size_t slot = 0; slot < kRegionCodes.size(); ++slot)
+            m_search[slot] = Prepare(m_db, SearchSql(TableName(kRegionCodes[slot])));
+    }
 
     sqlite3* m_db = nullptr;
-    Statement m_search;
+    std::array<Statement, kRegionCodes.size()> m_search;
+    KeywordSplitter m_splitter;
 };
 
-SearchStore::SearchStore(std::span<const Newspaper> newspapers)
+SearchStore::SearchStore(const catalogue::Catalogue& catalogue, const Alphabetical& order)
 {
     // By default SQLite counts every allocation under one process-wide mutex; with several
     // threads searching at once, waiting for it took more time than the searches. This only
     // works before SQLite's first use in the process, and changes nothing else.
     static const int memoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     (void)memoryStatistics;
+    const std::vector<std::size_t> ranked = RankOrder(catalogue, order);
     auto first = std::make_unique<Connection>();
-    first->Fill(newspapers);
+    first->Fill(catalogue, ranked);
     m_image = first->Image();
-    m_idle.push_back(std::move(first));
+    m_rows.reserve(ranked.size());
+    for (std::size_t paper : ranked)
+    {
+        const catalogue::Paper& p = catalogue.papers[paper];
+        m_rows.push_back(
+            Row{paper, first->Splitter().Split(p.name).words, first->Splitter().Split(p.city).words});
+    }
+    // The filling connection is not kept: FTS5 walks every slot of its table of pending writes
+    // before each prefix query, and filling grew that table to thousands of slots, which cost
+    // a third of a search's time. Connections loaded from the image start with a small one.
 }
 
 SearchStore::~SearchStore() = default;
 
-SearchResult SearchStore::Search(const RegionInfo& region, const std::string& matchExpression,
-                                 std::size_t limit) const
+int SearchStore::Tier(const Row& row, const Keywords& keywords)
 {
+    int tier = 0;
+    for (std::size_t i = 0; i < keywords.words.size(); ++i)
+    {
+        const std::string& word = keywords.words[i];
+        const bool prefix = keywords.lastIsPrefix && i + 1 == keywords.words.size();
+        const auto matches = [&](const std::vector<std::string>& tokens)
+        {
+            return std::ranges::any_of(tokens, [&](const std::string& token)
+                                       { return prefix ? token.starts_with(word) : token == word; });
+        };
+        if (matches(row.name))
+            continue;
+        if (!matches(row.city))
+            return 2;
+        tier = 1;
+    }
+    return tier;
+}
+
+SearchResult SearchStore::Search(const RegionInfo& region, std::string_view typed,
+                                 std::size_t offset, std::size_t count) const
+{
+    const std::size_t slot = RegionSlot(region);
     std::unique_ptr<Connection> connection = Acquire();
-    SearchResult result = connection->Search(region.code, matchExpression, limit);
+    SearchResult result;
+    const Keywords keywords = connection->Splitter().Split(typed);
+    result.hasWords = !keywords.words.empty();
+    std::vector<std::size_t> rows;
+    if (result.hasWords)
+        rows = connection->Search(slot, *MatchExpression(keywords));
     Release(std::move(connection));
+
+    // The index finds the papers; which of their fields hold the words decides their rank.
+    // The rows come in size order, which each tier keeps.
+    result.total = rows.size();
+    std::array<std::vector<std::size_t>, 3> tiers;
+    for (std::size_t row : rows)
+    {
+        const Row& found = m_rows[row - 1];
+        tiers[static_cast<std::size_t>(Tier(found, keywords))].push_back(found.paper);
+    }
+    std::size_t skip = offset;
+    for (const std::vector<std::size_t>& tier : tiers)
+    {
+        for (std::size_t paper : tier)
+        {
+            if (skip > 0)
+                --skip;
+            else if (result.papers.size() < count)
+                result.papers.push_back(paper);
+        }
+    }
     return result;
 }
 

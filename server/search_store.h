@@ -1,12 +1,13 @@
 // Keyword search over the catalogue with SQLite FTS5, safe to call from many threads at once.
 #pragma once
 
-#include "catalogue_file.h"
+#include "alphabetical.h"
+#include "catalogue/catalogue_file.h"
+#include "keywords.h"
 
 #include <cstddef>
 #include <memory>
 #include <mutex>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,34 +17,51 @@ namespace tnews::server
 
 struct SearchResult
 {
-    std::vector<std::size_t> newspapers; // indexes into the store's newspapers, best first
-    std::size_t total = 0;               // matches in all, including those past the limit
+    std::vector<std::size_t> papers; // indexes into the catalogue's papers, best first
+    std::size_t total = 0;           // matches in all, on every page
+    bool hasWords = true;            // false: the text had no word to look for
 };
 
-/// An in-memory full-text index of names, cities and places, matched case- and
-/// accent-insensitively (unicode61 tokenizer, diacritics removed).
+/// An in-memory full-text index of each paper's name, city, place and the place's other names
+/// (its alias records, and the places a same-as rule sends to it), matched case- and
+/// accent-insensitively with the words found by KeywordSplitter.
 class SearchStore
 {
 public:
-    /// Indexes `newspapers` (the store keeps no reference to them); throws std::runtime_error
-    /// when SQLite fails, for instance when it lacks FTS5.
-    explicit SearchStore(std::span<const Newspaper> newspapers);
+    /// Indexes the papers of `catalogue` (the store keeps no reference to it); `order` sorts
+    /// names. Throws std::runtime_error when SQLite fails, for instance when it lacks FTS5.
+    SearchStore(const catalogue::Catalogue& catalogue, const Alphabetical& order);
     ~SearchStore();
     SearchStore(const SearchStore&) = delete;
     SearchStore& operator=(const SearchStore&) = delete;
 
-    /// The newspapers of `region` matching `matchExpression` (as built by MatchExpression),
-    /// ranked by bm25 with names weighing most, at most `limit` of them. Throws
-    /// std::runtime_error if SQLite rejects the query.
-    SearchResult Search(const RegionInfo& region, const std::string& matchExpression,
-                        std::size_t limit) const;
+    /// The papers of `region` that have every word of `typed` in their name, city, place or
+    /// place's other names, `count` of them from position `offset`. Ranked: papers with every
+    /// word in the name, then in name and city, then the rest; among equals the larger papers
+    /// first, by a proxy (no circulation is known): papers of the curated list, then papers that
+    /// more sources list, then by name. Throws std::runtime_error if SQLite fails.
+    SearchResult Search(const RegionInfo& region, std::string_view typed, std::size_t offset,
+                        std::size_t count) const;
 
 private:
     class Connection;
 
+    // A row of the index: its paper and the words of its name and city as the index has them.
+    struct Row
+    {
+        std::size_t paper; // index in the catalogue's papers
+        std::vector<std::string> name;
+        std::vector<std::string> city;
+    };
+
+    // 0 when every word of `keywords` is in the row's name, 1 when each is in its name or city,
+    // 2 otherwise (some word only in the place's names).
+    static int Tier(const Row& row, const Keywords& keywords);
+
     std::unique_ptr<Connection> Acquire() const;
     void Release(std::unique_ptr<Connection> connection) const;
 
+    std::vector<Row> m_rows;            // by row id - 1
     std::vector<unsigned char> m_image; // the filled database, copied into new connections
     // Connections not in use. Each thread takes one for the length of a query, so SQLite never
     // sees two threads on one connection; the pool grows to the number of concurrent searches.

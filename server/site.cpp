@@ -5,6 +5,7 @@
 #include "info_pages.h"
 #include "keywords.h"
 #include "listing_pages.h"
+#include "search_pages.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -20,6 +21,9 @@ constexpr std::string_view kUpdatePath = "/updates/tnewss.php";
 constexpr std::string_view kDirectoryRealm = "Tavi's Newspapers directory";
 constexpr std::string_view kUpdateRealm = "Tavi's Newspapers updates";
 constexpr std::string_view kKeywordKey = "skwords";
+constexpr std::string_view kPageKey = "page";
+// More pages than a search can have; a longer number is refused before it is read.
+constexpr std::size_t kMaxPageDigits = 6;
 
 Response HtmlResponse(int status, std::string body)
 {
@@ -34,6 +38,20 @@ Response HtmlResponse(int status, std::string body)
     };
     response.body = std::move(body);
     return response;
+}
+
+// A page number as a link writes it: 1 to 999999, without sign, blanks or leading zeros.
+std::optional<std::size_t> ParsePageNumber(std::string_view text)
+{
+    if (text.empty() || text.size() > kMaxPageDigits || text.front() == '0' ||
+        !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; }))
+    {
+        return std::nullopt;
+    }
+    std::size_t page = 0;
+    for (char c : text)
+        page = page * 10 + static_cast<std::size_t>(c - '0');
+    return page;
 }
 
 std::string_view StatusTitle(int status)
@@ -118,6 +136,49 @@ std::string ListingKey(const RegionInfo& region, std::string_view place)
     return std::string(region.code) + '\n' + std::string(place);
 }
 
+std::string SearchKey(const RegionInfo& region, std::string_view typed, std::size_t page)
+{
+    return std::to_string(page) + '\n' + ListingKey(region, typed);
+}
+
+// What the page of `place` shows: its own papers, or, without any, what its rule gives.
+PlaceListing ListingOf(const catalogue::Catalogue& catalogue, const RegionInfo& region,
+                       std::string_view place)
+{
+    PlaceListing listing{&region, place, nullptr, {}};
+    const auto papersOf = [&](std::string_view which)
+    {
+        for (const catalogue::Paper& paper : catalogue.papers)
+        {
+            if (paper.region == &region && paper.place == which)
+                listing.papers.push_back(&paper);
+        }
+    };
+    papersOf(place);
+    if (!listing.papers.empty())
+        return listing;
+    const auto rule = std::ranges::find_if(catalogue.rules, [&](const catalogue::PlaceRule& r)
+                                           { return r.region == &region && r.place == place; });
+    if (rule == catalogue.rules.end())
+        return listing;
+    listing.rule = &*rule;
+    if (rule->how == catalogue::PlaceRule::How::SameAs)
+    {
+        papersOf(rule->value);
+    }
+    else if (rule->how == catalogue::PlaceRule::How::Language)
+    {
+        // A paper's language may list several, joined by ", ".
+        for (const catalogue::Paper& paper : catalogue.papers)
+        {
+            const std::string languages = ", " + paper.language + ", ";
+            if (paper.region == &region && languages.find(", " + rule->value + ", ") != std::string::npos)
+                listing.papers.push_back(&paper);
+        }
+    }
+    return listing;
+}
+
 } // namespace
 
 std::string_view Response::Header(std::string_view name) const
@@ -135,25 +196,23 @@ Response ErrorResponse(int status, std::string_view message)
     return HtmlResponse(status, ErrorPage(StatusTitle(status), message));
 }
 
-Site::Site(std::vector<Newspaper> newspapers, Version latest)
-    : m_newspapers(std::move(newspapers)), m_latest(latest), m_store(m_newspapers)
+Site::Site(SiteData data, Version latest) : Site(std::move(data), latest, Alphabetical()) {}
+
+Site::Site(SiteData data, Version latest, const Alphabetical& order)
+    : m_catalogue(std::move(data.catalogue)), m_checks(data.checks),
+      m_exports(std::move(data.exports)), m_latest(latest), m_store(m_catalogue, order)
 {
-    // Listing pages never change while the server runs, so each is rendered once here. Papers
-    // keep their order in the file, which puts the best-known paper of a place first.
+    // Listing pages never change while the server runs, so each is rendered once here.
     for (const RegionInfo& region : Regions())
     {
         for (std::string_view place : region.places)
         {
-            std::vector<const Newspaper*> papers;
-            for (const Newspaper& paper : m_newspapers)
-            {
-                if (paper.region == &region && paper.place == place)
-                    papers.push_back(&paper);
-            }
-            m_listingPages.emplace(ListingKey(region, place), ListingPage(place, papers));
+            m_listingPages.emplace(ListingKey(region, place),
+                                   ListingPage(ListingOf(m_catalogue, region, place), m_checks,
+                                               order));
         }
     }
-    m_publisherPage = PublisherPage(m_newspapers, m_latest);
+    m_publisherPage = PublisherPage(m_catalogue, m_checks, m_exports, m_latest);
 }
 
 Response Site::Handle(const Request& request) const noexcept
@@ -171,6 +230,8 @@ Response Site::Handle(const Request& request) const noexcept
             return HtmlResponse(200, m_publisherPage);
         if (request.path == kUpdatePath)
             return HandleUpdate(request);
+        if (request.path.starts_with(kExportsPath))
+            return HandleExport(std::string_view(request.path).substr(kExportsPath.size()));
         if (request.path.starts_with(kDirectoryPrefix))
         {
             const std::string_view script =
@@ -196,11 +257,12 @@ Response Site::HandleDirectory(const RegionInfo& region, const Request& request)
         return Unauthorized(kDirectoryRealm);
 
     const std::string placeKey(region.placeKey);
-    if (auto error = RepeatedKeyError(request, {"region", placeKey, kKeywordKey}))
+    if (auto error = RepeatedKeyError(request, {"region", placeKey, kKeywordKey, kPageKey}))
         return *error;
     const std::string* regionValue = FindParam(request, "region");
     const std::string* place = FindParam(request, placeKey);
     const std::string* keywords = FindParam(request, kKeywordKey);
+    const std::string* page = FindParam(request, kPageKey);
     const std::string expectedRegion = "region=" + std::string(region.regionValue);
     if (!regionValue)
         return ErrorResponse(400, "The parameter " + Quoted(expectedRegion) + " is missing.");
@@ -217,21 +279,27 @@ Response Site::HandleDirectory(const RegionInfo& region, const Request& request)
     }
     if (place)
     {
-        auto page = m_listingPages.find(ListingKey(region, *place));
-        if (page == m_listingPages.end())
+        if (page)
+        {
+            return ErrorResponse(400, "The parameter " + Quoted(kPageKey) +
+                                          " belongs to a keyword search; a listing is one page.");
+        }
+        auto listing = m_listingPages.find(ListingKey(region, *place));
+        if (listing == m_listingPages.end())
         {
             return ErrorResponse(404, Quoted(*place) + " is not a " + placeKey + " of the " +
                                           std::string(RegionAdjective(region)) + " newspapers.");
         }
-        return HtmlResponse(200, page->second);
+        return HtmlResponse(200, listing->second);
     }
     if (keywords)
-        return HandleSearch(region, *keywords);
+        return HandleSearch(region, *keywords, page);
     return ErrorResponse(400, "The parameter " + Quoted(placeKey) + " or " + Quoted(kKeywordKey) +
                                   " is missing.");
 }
 
-Response Site::HandleSearch(const RegionInfo& region, std::string_view typed) const
+Response Site::HandleSearch(const RegionInfo& region, std::string_view typed,
+                           const std::string* pageValue) const
 {
     if (typed.size() > kMaxKeywordBytes)
     {
@@ -239,16 +307,49 @@ Response Site::HandleSearch(const RegionInfo& region, std::string_view typed) co
                                       " bytes); at most " + std::to_string(kMaxKeywordBytes) +
                                       " are searched.");
     }
-    const std::string key = ListingKey(region, typed);
-    if (std::optional<std::string> page = m_searchPages.Find(key))
-        return HtmlResponse(200, std::move(*page));
-    const std::optional<std::string> match = MatchExpression(typed);
-    if (!match)
+    const std::optional<std::size_t> page = pageValue ? ParsePageNumber(*pageValue) : 1;
+    if (!page)
+    {
+        return ErrorResponse(400, "The page " + Quoted(*pageValue) +
+                                      " is not a page number; pages count from 1.");
+    }
+    const std::string key = SearchKey(region, typed, *page);
+    if (std::optional<std::string> cached = m_searchPages.Find(key))
+        return HtmlResponse(200, std::move(*cached));
+    const SearchResult result =
+        m_store.Search(region, typed, (*page - 1) * kSearchPageSize, kSearchPageSize);
+    if (!result.hasWords)
         return HtmlResponse(200, AskForWordPage(region, typed));
-    const SearchResult result = m_store.Search(region, *match, kMaxSearchResults);
-    std::string page = SearchPage(region, typed, m_newspapers, result);
-    m_searchPages.Insert(key, page);
-    return HtmlResponse(200, std::move(page));
+    // Only a link edited by hand leads past the last page; say so rather than guess.
+    if (const std::size_t pages = SearchPageCount(result.total); *page > pages)
+    {
+        return ErrorResponse(400, "There is no page " + std::to_string(*page) +
+                                      " of this search; its " + std::to_string(result.total) +
+                                      " matches fill " + std::to_string(pages) +
+                                      (pages == 1 ? " page." : " pages."));
+    }
+    std::string html = SearchPage(region, typed, *page, result, m_catalogue.papers, m_checks);
+    m_searchPages.Insert(key, html);
+    return HtmlResponse(200, std::move(html));
+}
+
+Response Site::HandleExport(std::string_view fileName) const
+{
+    const auto file = std::ranges::find(m_exports, fileName, &Export::fileName);
+    if (file == m_exports.end() || !file->bytes)
+    {
+        return ErrorResponse(404, "There is no export " + Quoted(fileName) +
+                                      " on this server.");
+    }
+    Response response;
+    response.headers = {
+        {"Content-Type", file->contentType},
+        {"Content-Disposition", "attachment; filename=\"" + file->fileName + "\""},
+        {"Content-Security-Policy", "default-src 'none'"},
+        {"X-Content-Type-Options", "nosniff"},
+    };
+    response.body = *file->bytes;
+    return response;
 }
 
 Response Site::HandleUpdate(const Request& request) const

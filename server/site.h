@@ -2,9 +2,10 @@
 // response out, so tests and fuzzers can drive it directly.
 #pragma once
 
-#include "catalogue_file.h"
 #include "page_cache.h"
+#include "paper_items.h"
 #include "search_store.h"
+#include "site_data.h"
 #include "version.h"
 
 #include <string>
@@ -16,8 +17,6 @@
 namespace tnews::server
 {
 
-/// Results shown by a keyword search; a note says when there are more.
-inline constexpr std::size_t kMaxSearchResults = 50;
 /// Search pages kept for repeated searches, in bytes: some thousands of searches.
 inline constexpr std::size_t kSearchCacheBytes = 4 * 1024 * 1024;
 
@@ -49,30 +48,37 @@ Response ErrorResponse(int status, std::string_view message);
 class Site
 {
 public:
-    /// Renders every listing page and indexes `newspapers` for search. `latest` is the newest
-    /// program version, for the update script. Throws std::runtime_error if SQLite fails.
-    Site(std::vector<Newspaper> newspapers, Version latest);
+    /// Renders every listing page and indexes the catalogue of `data` for search. `latest` is
+    /// the newest program version, for the update script. Throws std::runtime_error if SQLite
+    /// or ICU fails.
+    Site(SiteData data, Version latest);
 
     /// The answer to `request`; never throws. Methods other than GET and HEAD get 405,
-    /// unknown paths 404, missing or wrong credentials 401 (checked before any parameter),
-    /// bad parameters 400 and unknown places 404. A HEAD answer still carries the body; the
-    /// HTTP layer drops it.
+    /// unknown paths and absent exports 404, missing or wrong credentials 401 (checked before
+    /// any parameter), bad parameters 400 and unknown places 404. A HEAD answer still carries
+    /// the body; the HTTP layer drops it.
     Response Handle(const Request& request) const noexcept;
 
-    /// The catalogue being served, in file order.
-    const std::vector<Newspaper>& Newspapers() const { return m_newspapers; }
+    /// The catalogue being served.
+    const catalogue::Catalogue& GetCatalogue() const { return m_catalogue; }
 
 private:
-    Response HandleDirectory(const RegionInfo& region, const Request& request) const;
-    Response HandleSearch(const RegionInfo& region, std::string_view typed) const;
-    Response HandleUpdate(const Request& request) const;
+    Site(SiteData data, Version latest, const Alphabetical& order);
 
-    std::vector<Newspaper> m_newspapers;
+    Response HandleDirectory(const RegionInfo& region, const Request& request) const;
+    Response HandleSearch(const RegionInfo& region, std::string_view typed,
+                          const std::string* pageValue) const;
+    Response HandleUpdate(const Request& request) const;
+    Response HandleExport(std::string_view fileName) const;
+
+    catalogue::Catalogue m_catalogue;
+    CheckResults m_checks;
+    std::vector<Export> m_exports;
     Version m_latest;
     SearchStore m_store;
     std::unordered_map<std::string, std::string> m_listingPages; // ListingKey -> page
     // The catalogue never changes while the server runs, so neither does a search's page.
-    mutable PageCache m_searchPages{kSearchCacheBytes}; // ListingKey of the typed text -> page
+    mutable PageCache m_searchPages{kSearchCacheBytes}; // SearchKey -> page
     std::string m_publisherPage;
 };
 

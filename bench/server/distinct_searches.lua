@@ -1,6 +1,6 @@
 -- wrk script: keyword searches as users type them, all different, so that the server's cache of
--- search pages seldom holds the answer. From every newspaper of the catalogue given after "--"
--- it takes the prefixes of 3, 4 and 5 letters of each word of the name and city, each word whole
+-- search pages seldom holds the answer. From every paper record of the catalogue given after
+-- "--" (catalogue.tsv) it takes the prefixes of 3, 4 and 5 letters of each word of the name and city, each word whole
 -- and the first two words of the name, each searched in the paper's own region; several thousand
 -- searches whose pages together are several times the size of the cache, asked in a shuffled
 -- order. The Authorization header comes from wrk's -H option.
@@ -26,7 +26,7 @@ function init(args)
         end
     end
     for line in io.lines(args[1]) do
-        local region, _, name, city = line:match("^(%a)\t([^\t]*)\t([^\t]*)\t([^\t]*)\t")
+        local region, _, city, name = line:match("^paper\t(%a)\t([^\t]*)\t([^\t]*)\t([^\t]*)\t")
         if region and scripts[region] then
             local first, second = name:match("^(%S+)%s+(%S+)")
             if first then add(region, first .. " " .. second) end

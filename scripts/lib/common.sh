@@ -7,21 +7,23 @@ tnews_die()
 }
 
 # The Debian packages that building and running the program and its server need: compiler and
-# build tools, wxWidgets with its web view, the server's HTTP and SQLite libraries, and fonts with
-# the metrics of the window's design. What the catalogue's build needs belongs here too.
+# build tools, wxWidgets with its web view, the server's HTTP, SQLite and ICU (collation)
+# libraries, the catalogue tool's JSON, HTTP client and CSV libraries (the build runs it to make
+# the server's catalogue), and fonts with the metrics of the window's design.
 TNEWS_RUN_PACKAGES=(
     g++ cmake make pkg-config
     libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev libwebkit2gtk-4.0-dev
-    libcpp-httplib-dev libsqlite3-dev
+    libcpp-httplib-dev libsqlite3-dev libicu-dev
+    nlohmann-json3-dev libcurl4-openssl-dev libcsv-dev
     fonts-dejavu-core fonts-liberation2
 )
 
-# What the tests add: GoogleTest, a virtual display with a window manager and input for the GUI
-# tests, clang with its fuzzing runtime for scripts/fuzz, and the validators and tools of the
-# packaging tests and scripts/screenshots.
+# What the tests add: GoogleTest, openssl for the catalogue tool's test certificate, a virtual
+# display with a window manager and input for the GUI tests, clang with its fuzzing runtime for
+# scripts/fuzz, and the validators and tools of the packaging tests and scripts/screenshots.
 TNEWS_PACKAGES=(
     "${TNEWS_RUN_PACKAGES[@]}"
-    libgtest-dev
+    libgtest-dev openssl
     xvfb xauth x11-utils openbox imagemagick xdotool
     clang libclang-rt-14-dev
     desktop-file-utils appstream systemd groff-base dpkg-dev strace

@@ -19,7 +19,9 @@ check_package()
     [ -f "$deb" ] || fail "cpack made no $deb: $(ls "$out")"
     [ "$(dpkg-deb -f "$deb" Package)" = "$name" ] || fail "$deb is not package $name"
     [ "$(dpkg-deb -f "$deb" Version)" = "$version-1" ] || fail "$deb is not version $version-1"
-    dpkg-deb -f "$deb" Depends | grep -q 'libc6 (>=' || fail "$name depends on no libc6 version"
+    local depends
+    depends=$(dpkg-deb -f "$deb" Depends)
+    grep -q 'libc6 (>=' <<<"$depends" || fail "$name depends on no libc6 version: $depends"
     mkdir -p "$out/$name"
     dpkg-deb -x "$deb" "$out/$name"
     dpkg-deb -e "$deb" "$out/$name/DEBIAN"
@@ -33,10 +35,16 @@ installed=$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | s
 [ "$(sort <<<"$program"$'\n'"$server")" = "$installed" ] ||
     fail "the packages hold other files than the installed tree:
 $(diff <(echo "$installed") <(sort <<<"$program"$'\n'"$server") || true)"
-[ "$(sort <<<"$server")" = "bin/tnews-server
+server_part="bin/tnews-server
 lib/systemd/system/tnews-server.service
 share/man/man1/tnews-server.1.gz
-share/tnews/newspapers.tsv" ] || fail "tnews-server holds other files: $server"
+share/tnews/catalogue.tsv
+share/tnews/newspapers.csv
+share/tnews/newspapers.json"
+[ -f "$build/share/tnews/checks.tsv" ] && server_part+=$'\nshare/tnews/checks.tsv'
+[ "$(sort <<<"$server")" = "$(sort <<<"$server_part")" ] ||
+    fail "tnews-server holds other files than its part:
+$(diff <(sort <<<"$server_part") <(sort <<<"$server") || true)"
 
 [ "$(readlink "$out/tnews/usr/bin/tnews")" = ../lib/tnews/tnews ] ||
     fail "/usr/bin/tnews is not a link to ../lib/tnews/tnews"
@@ -47,7 +55,7 @@ dpkg-deb -f "$out/tnews-server_$version-1_$arch.deb" Depends | grep -q libsqlite
 for binary in "$out/tnews/usr/lib/tnews/tnews" "$out/tnews-server/usr/bin/tnews-server"; do
     ! readelf -S "$binary" | grep -q '\.debug_info' || fail "${binary#"$out"/} is not stripped"
 done
-grep -qx 'ExecStart=/usr/bin/tnews-server .*--data /usr/share/tnews/newspapers.tsv' \
+grep -qx 'ExecStart=/usr/bin/tnews-server .*--data /usr/share/tnews/catalogue.tsv' \
     "$out/tnews-server/usr/lib/systemd/system/tnews-server.service" ||
     fail "the packaged service does not run /usr/bin/tnews-server"
 for script in postinst prerm postrm; do

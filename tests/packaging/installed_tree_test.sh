@@ -10,7 +10,7 @@ rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1 ||
     fail "cmake --install failed: $(cat "$prefix.log")"
 
-expected=$(sort <<EOF2
+expected=$(grep -v "^$" <<EOF2 | sort
 bin/tnews
 bin/tnews-server
 lib/systemd/system/tnews-server.service
@@ -27,7 +27,10 @@ share/icons/hicolor/scalable/apps/$id.svg
 share/man/man1/tnews-server.1.gz
 share/man/man1/tnews.1.gz
 share/metainfo/$id.metainfo.xml
-share/tnews/newspapers.tsv
+share/tnews/catalogue.tsv
+share/tnews/newspapers.csv
+share/tnews/newspapers.json
+$([ -f "$build/share/tnews/checks.tsv" ] && echo share/tnews/checks.tsv)
 EOF2
 )
 actual=$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort)
@@ -49,7 +52,7 @@ for size in 16 32 48 128 256; do
         fail "$icon is $(identify -format '%wx%h' "$icon") pixels"
 done
 
-grep -qx "ExecStart=$prefix/bin/tnews-server .*--data $prefix/share/tnews/newspapers.tsv" \
+grep -qx "ExecStart=$prefix/bin/tnews-server .*--data $prefix/share/tnews/catalogue.tsv" \
     "$prefix/lib/systemd/system/tnews-server.service" ||
     fail "the service does not run $prefix/bin/tnews-server with its catalogue"
 grep -q "<release version=\"$version\" date=\"[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]\"" \
@@ -58,6 +61,6 @@ grep -q "<release version=\"$version\" date=\"[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]\"
 # With no --data the installed server takes the catalogue beside it, in share/tnews.
 trap stop_server EXIT
 start_server "$prefix.server.log" "$prefix/bin/tnews-server"
-grep -qF "newspapers from $prefix/share/tnews/newspapers.tsv" "$prefix.server.log" ||
+grep -qF "newspapers from $prefix/share/tnews/catalogue.tsv" "$prefix.server.log" ||
     fail "the installed server did not take the installed catalogue: $(cat "$prefix.server.log")"
 echo "ok: the installed tree in $prefix"

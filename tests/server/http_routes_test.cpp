@@ -1,10 +1,15 @@
 // Every route of the real server answering well-formed requests from the program.
 #include "directory/catalogue.h"
+#include "directory/query_encoding.h"
 #include "directory/server_urls.h"
 #include "server/html.h"
 #include "test_server.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 
 namespace tnews::server
 {
@@ -17,35 +22,68 @@ using testing::Fetch;
 using testing::TestServer;
 using testing::WireTarget;
 
+// The listing URL of `place` as the program builds it.
+std::string PlaceTarget(const TestServer& server, const char* code, std::string_view place)
+{
+    const RegionInfo& region = *FindRegion(code);
+    const auto position = std::ranges::find(region.places, place) - region.places.begin() + 1;
+    return WireTarget(*ListingUrl(code, static_cast<std::int16_t>(position), server.Host()));
+}
+
 struct ListingCase
 {
     const char* code;
-    std::int16_t position;
-    std::vector<std::string_view> fragments; // must appear in this order: the file's order
+    const char* place;
+    std::vector<std::string_view> fragments; // must appear in this order
 };
 
-TEST(HttpRoutesTest, ListingPagesShowEscapedLinksOpeningOutside)
+TEST(HttpRoutesTest, ListingPagesGroupByCityWithKindsChecksAndRules)
 {
     const TestServer server;
     const ListingCase cases[] = {
         {"u",
-         45,
-         {"<h1>Texas newspapers",
-          "Houston Chronicle</a> <span class=\"city\">\u2014 Houston</span>",
-          "The Dallas Morning News",
+         "Texas",
+         {"<h1 id=\"top\">Texas newspapers <span class=\"note\">(8)</span></h1>",
+          "8 papers in 4 cities; 2 links failed the last check (\u2717).", "<h2>Austin</h2>",
           "<a href=\"https://austin.example/?a=1&amp;b=it&#39;s\" target=\"_blank\" "
           "rel=\"noopener noreferrer\">Austin &lt;Gazette&gt; &amp; &quot;Quoted&quot; "
-          "O&#39;Brien</a>"}},
-        {"u", 9, {"http://post.example/", "The Washington Post"}},
-        {"u", 11, {"The Atlanta Journal-Constitution"}},
-        {"i", 52, {"Georgian Times"}},
-        {"c", 8, {"<h1>Prince Edward Island newspapers", "The Guardian"}},
-        {"i", 126, {"<h1>S\xC3\xA9n\xC3\xA9gal newspapers", "Le Soleil", "Sud Quotidien"}},
-        {"u", 52, {"<h1>Wyoming newspapers</h1>", "No Wyoming newspapers are listed yet."}},
+          "O&#39;Brien</a>",
+          "The Daily Texan</a> <span class=\"note\">\u2014 college paper</span></li>",
+          "<h2>Dallas</h2>", "<h2>El Paso</h2>",
+          "El Diario</a> <span class=\"note\">\u2014 newspaper, Spanish</span> <span "
+          "class=\"failed\">\u2717 link failed on 2026-12-05: timed out &lt;after&gt; 20 s</span>",
+          "<h2>Houston</h2>",
+          "Houston Chronicle</a> <span class=\"note\">\u2014 newspaper, English</span></li>",
+          "Houston Press</a> <span class=\"note\">\u2014 newspaper</span> <span "
+          "class=\"failed\">\u2717 link failed on 2026-12-06: HTTP 404</span>",
+          "La Voz", "<h2>City not given</h2>", "Texas Tribune"}},
+        {"u", "District of Columbia", {"http://post.example/", "The Washington Post"}},
+        {"c", "Quebec", {"<h2>\xC3\x8Eles-de-la-Madeleine</h2>", "<h2>Montr\xC3\xA9" "al</h2>"}},
+        {"i", "S\xC3\xA9n\xC3\xA9gal", {"<h1 id=\"top\">S\xC3\xA9n\xC3\xA9gal newspapers", "Le Soleil", "Sud Quotidien"}},
+        {"i", "Georgia", {"Georgian Times"}},
+        {"i",
+         "Crotia",
+         {"<h1 id=\"top\">Crotia newspapers <span class=\"note\">(1)</span></h1>",
+          "<p class=\"rule\">Crotia is how the program&#39;s list spells Croatia; these are "
+          "Croatia&#39;s papers.</p>",
+          "<h2>Zagreb</h2>", "Ve\u010Dernji list</a> <span class=\"note\">\u2014 newspaper, Croatian"}},
+        {"i",
+         "Farsi",
+         {"<p class=\"rule\">Farsi is a language", "2 papers in 2 countries.", "<h2>Iran</h2>",
+          "Hamshahri</a> <span class=\"note\">\u2014 Tehran \u00B7 newspaper, Persian</span>",
+          "<h2>United Kingdom</h2>",
+          "Kayhan London</a> <span class=\"note\">\u2014 London \u00B7 newspaper, English, "
+          "Persian</span>"}},
+        {"i",
+         "Kurdistan",
+         {"<h1 id=\"top\">Kurdistan newspapers</h1>",
+          "<p class=\"rule\">No source lists papers for Kurdistan &lt;yet&gt; &amp; &quot;so&quot; "
+          "on.</p>\n</body>"}},
+        {"u", "Wyoming", {"<h1 id=\"top\">Wyoming newspapers</h1>", "No Wyoming newspapers are listed yet."}},
     };
     for (const ListingCase& c : cases)
     {
-        const std::string target = WireTarget(*ListingUrl(c.code, c.position, server.Host()));
+        const std::string target = PlaceTarget(server, c.code, c.place);
         SCOPED_TRACE(target);
         const httplib::Response response =
             Fetch(server, target, BasicAuth(kUserName, kListingPassword));
@@ -58,30 +96,57 @@ TEST(HttpRoutesTest, ListingPagesShowEscapedLinksOpeningOutside)
             EXPECT_NE(at, std::string::npos) << fragment << "\n" << response.body;
             after = at == std::string::npos ? after : at;
         }
-        EXPECT_FALSE(Contains(response.body, "<Gazette>"));
+        for (std::string_view raw : {"<Gazette>", "<yet>", "<after>"})
+            EXPECT_FALSE(Contains(response.body, raw));
     }
 }
 
-TEST(HttpRoutesTest, KeywordSearchGroupsMatchesByPlace)
+struct SearchCase
+{
+    const char* code;
+    const char* typed;
+    std::vector<std::string_view> fragments; // in this order
+};
+
+TEST(HttpRoutesTest, KeywordSearchCoversTheWholeRegionRankedWithCounts)
 {
     const TestServer server;
+    const SearchCase cases[] = {
+        {"i",
+         "SENEGAL",
+         {"<h1>All International newspapers matching \u201C<span class=\"typed\">SENEGAL</span>"
+          "\u201D</h1>",
+          "2 matches in the whole region, by name, city, country and the country&#39;s other "
+          "names.",
+          "Le Soleil</a> <span class=\"note\">\u2014 Dakar, S\xC3\xA9n\xC3\xA9gal \u00B7 newspaper, "
+          "French</span>",
+          "Sud Quotidien</a>"}},
+        {"u",
+         "houston",
+         {"3 matches", "Houston Chronicle</a>", "Houston Press</a> <span class=\"note\">\u2014 "
+          "Houston, Texas \u00B7 newspaper</span> <span class=\"failed\">", "La Voz</a>"}},
+        {"u", "tribune", {"Texas Tribune</a> <span class=\"note\">\u2014 Texas \u00B7 newspaper"}},
+        {"i", "bangladesh", {"2 matches", "Prothom Alo</a>", "The Daily Star</a>"}},
+        {"u", "senegal", {"No USA newspaper has all of these words; searched the whole region"}},
+    };
     const httplib::Headers auth = BasicAuth(kUserName, kListingPassword);
-
-    const httplib::Response senegal =
-        Fetch(server, WireTarget(*KeywordSearchUrl("i", "SENEGAL", server.Host())), auth);
-    EXPECT_EQ(senegal.status, 200);
-    testing::ExpectHtmlHeaders(senegal);
-    EXPECT_TRUE(Contains(senegal.body, "<h2>S\xC3\xA9n\xC3\xA9gal</h2>")) << senegal.body;
-    EXPECT_TRUE(Contains(senegal.body, "Le Soleil</a>"));
-    EXPECT_TRUE(Contains(senegal.body, "target=\"_blank\" rel=\"noopener noreferrer\""));
-
-    const httplib::Response times =
-        Fetch(server, WireTarget(*KeywordSearchUrl("u", "the", server.Host())), auth);
-    for (std::string_view place : {"<h2>Texas</h2>", "<h2>New York</h2>", "<h2>Georgia</h2>"})
-        EXPECT_TRUE(Contains(times.body, place)) << place << "\n" << times.body;
-    EXPECT_FALSE(Contains(times.body, "Georgian Times")) << "another region's paper";
-
-    for (const char* blank : {"", "   ", "?!"})
+    for (const SearchCase& c : cases)
+    {
+        const std::string target = WireTarget(*KeywordSearchUrl(c.code, c.typed, server.Host()));
+        SCOPED_TRACE(target);
+        const httplib::Response response = Fetch(server, target, auth);
+        EXPECT_EQ(response.status, 200);
+        testing::ExpectHtmlHeaders(response);
+        std::size_t after = 0;
+        for (std::string_view fragment : c.fragments)
+        {
+            const std::size_t at = response.body.find(fragment, after);
+            EXPECT_NE(at, std::string::npos) << fragment << "\n" << response.body;
+            after = at == std::string::npos ? after : at;
+        }
+        EXPECT_FALSE(Contains(response.body, "class=\"pages\"")) << "one page only";
+    }
+    for (const char* blank : {"", "   ", "?!", "\xD8\x9F"})
     {
         SCOPED_TRACE(blank);
         const httplib::Response ask =
@@ -91,17 +156,58 @@ TEST(HttpRoutesTest, KeywordSearchGroupsMatchesByPlace)
     }
 }
 
-TEST(HttpRoutesTest, KeywordSearchNotesWhenMoreMatchThanShown)
+// The href of the link marked rel="`rel`" in `page`, unescaped; "" when there is none.
+std::string LinkOf(const std::string& page, std::string_view rel)
 {
-    std::string text;
-    for (int i = 0; i < 60; ++i)
-        text += "u\tOhio\tOhio Paper " + std::to_string(i) + "\tToledo\thttps://p.example/\n";
-    const TestServer server(ParseNewspapers(text, "generated"));
-    const httplib::Response response =
-        Fetch(server, WireTarget(*KeywordSearchUrl("u", "toledo", server.Host())),
-              BasicAuth(kUserName, kListingPassword));
-    EXPECT_EQ(response.status, 200);
-    EXPECT_TRUE(Contains(response.body, "Showing the best 50 of 60 matches")) << response.body;
+    const std::string mark = "rel=\"" + std::string(rel) + "\" href=\"";
+    const std::size_t start = page.find(mark);
+    if (start == std::string::npos)
+        return {};
+    std::string href = page.substr(start + mark.size(), page.find('"', start + mark.size()) -
+                                                            start - mark.size());
+    for (std::size_t amp; (amp = href.find("&amp;")) != std::string::npos;)
+        href.replace(amp, 5, "&");
+    return href;
+}
+
+TEST(HttpRoutesTest, KeywordSearchPagesThroughAllMatchesWithRelativeLinks)
+{
+    std::string text = "source\tcurated\tHand\tCC0 1.0\t\t\n";
+    for (int i = 0; i < 120; ++i)
+    {
+        text += "paper\tu\tOhio\tToledo\tOhio Paper " + std::to_string(100 + i) +
+                "\tnewspaper\t\thttps://p.example/\t\tcurated\n";
+    }
+    const TestServer server(SiteData{catalogue::ParseCatalogue(text, "generated"), {}, ExportSlots()});
+    const httplib::Headers auth = BasicAuth(kUserName, kListingPassword);
+    const std::string script = "/software/news/tnewsudb.php";
+    // Typed text that a careless link would bend: "&", "#", "+", blanks.
+    std::string target = script + "?region=usa&skwords=" + EncodeQueryValue(" Toledo & #ohio + ");
+    const std::vector<std::pair<std::string, std::string>> pages = {
+        {"120 matches in the whole region, by name, city, state and the state&#39;s other names; "
+         "1\u201350 shown.",
+         "page 1 of 3"},
+        {"51\u2013100 shown", "page 2 of 3"},
+        {"101\u2013120 shown", "page 3 of 3"},
+    };
+    for (std::size_t i = 0; i < pages.size(); ++i)
+    {
+        SCOPED_TRACE(target);
+        const httplib::Response response = Fetch(server, target, auth);
+        ASSERT_EQ(response.status, 200) << response.body;
+        EXPECT_TRUE(Contains(response.body, pages[i].first)) << response.body;
+        EXPECT_TRUE(Contains(response.body, pages[i].second)) << response.body;
+        EXPECT_TRUE(Contains(response.body, "Ohio Paper " + std::to_string(100 + 50 * i) + "</a>"));
+        EXPECT_EQ(LinkOf(response.body, "prev").empty(), i == 0);
+        const std::string next = LinkOf(response.body, "next");
+        EXPECT_EQ(next.empty(), i + 1 == pages.size());
+        if (!next.empty())
+        {
+            EXPECT_EQ(next, "?region=usa&skwords=%20Toledo%20%26%20%23ohio%20%2B%20&page=" +
+                                std::to_string(i + 2));
+            target = script + next; // as the engine resolves it against the page's address
+        }
+    }
 }
 
 struct UpdateCase
@@ -141,7 +247,7 @@ TEST(HttpRoutesTest, UpdateScriptComparesWithLatest)
     EXPECT_TRUE(Contains(own.body, "is the current version.")) << own.body;
 }
 
-TEST(HttpRoutesTest, PublisherPageNeedsNoCredentialsAndShowsNone)
+TEST(HttpRoutesTest, PublisherPageShowsCountsSourcesNoticesAndExports)
 {
     const TestServer server;
     const httplib::Response response =
@@ -149,14 +255,59 @@ TEST(HttpRoutesTest, PublisherPageNeedsNoCredentialsAndShowsNone)
     EXPECT_EQ(response.status, 200);
     testing::ExpectHtmlHeaders(response);
     for (std::string_view part :
-         {"Tavi Orlund", "alternative to search engines", "<td>USA</td><td>7</td><td>4 of 52</td>",
-          "<td>Canadian</td><td>2</td><td>2 of 12</td>",
-          "<td>International</td><td>3</td><td>2 of 164</td>"})
+         {"Tavi Orlund", "alternative to search engines",
+          "<td>Canadian</td><td>3</td><td>0</td><td>2 of 12</td>",
+          "<td>USA</td><td>12</td><td>1</td><td>4 of 52</td>",
+          "<td>International</td><td>9</td><td>0</td><td>7 of 164</td>", "24 papers in all.",
+          "<tr><td>Tavi&#39;s curated list</td><td>CC0 1.0</td><td>8</td></tr>",
+          "<tr><td><a href=\"https://local-memory.example/data?a=1&amp;b=2\" rel=\"noopener "
+          "noreferrer\">Local Memory &lt;Project&gt;</a></td><td>MIT</td><td>12</td></tr>",
+          "\">Wikidata</a></td><td>CC0 1.0</td><td>6</td>",
+          "<p class=\"notice\">Copyright (c) 2017 &quot;Local&quot; &lt;Memory&gt; &amp; Co\n\n"
+          "Permission is hereby granted",
+          "3 websites were checked, the latest on 2026-12-07; 2 failed",
+          "<a href=\"/exports/newspapers.csv\">newspapers.csv</a>, <a "
+          "href=\"/exports/newspapers.json\">newspapers.json</a>"})
     {
         EXPECT_TRUE(Contains(response.body, part)) << part << "\n" << response.body;
     }
     for (std::string_view secret : {kListingPassword, kUpdatePassword, kUserName})
         EXPECT_FALSE(Contains(response.body, secret)) << secret;
+}
+
+TEST(HttpRoutesTest, ExportsNeedNoCredentials)
+{
+    const TestServer server;
+    const std::filesystem::path folder = testing::FixtureCataloguePath().parent_path();
+    const std::pair<const char*, const char*> files[] = {
+        {"newspapers.csv", "text/csv; charset=utf-8"},
+        {"newspapers.json", "application/json"},
+    };
+    for (const auto& [name, type] : files)
+    {
+        SCOPED_TRACE(name);
+        const httplib::Response response = Fetch(server, std::string("/exports/") + name);
+        EXPECT_EQ(response.status, 200);
+        EXPECT_EQ(response.get_header_value("Content-Type"), type);
+        EXPECT_EQ(response.get_header_value("Content-Disposition"),
+                  std::string("attachment; filename=\"") + name + "\"");
+        EXPECT_EQ(response.get_header_value("X-Content-Type-Options"), "nosniff");
+        std::ifstream in(folder / name, std::ios::binary);
+        EXPECT_EQ(response.body, std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    // A server whose catalogue came without exports says so.
+    const TestServer bare(
+        SiteData{catalogue::LoadCatalogue(testing::FixtureCataloguePath()), {}, ExportSlots()});
+    for (const char* path : {"/exports/newspapers.csv", "/exports/newspapers.json"})
+        EXPECT_EQ(Fetch(bare, path).status, 404) << path;
+    EXPECT_TRUE(Contains(Fetch(bare, "/").body, "offers no download")) << "publisher page";
+    for (const char* path : {"/exports/", "/exports/catalogue.tsv", "/exports/newspapers.csv/"})
+    {
+        SCOPED_TRACE(path);
+        const httplib::Response response = Fetch(server, path);
+        EXPECT_EQ(response.status, 404);
+        testing::ExpectHtmlHeaders(response);
+    }
 }
 
 TEST(HttpRoutesTest, HeadAnswersWithoutBody)

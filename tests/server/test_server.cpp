@@ -18,21 +18,21 @@ namespace tnews::server::testing
 
 std::filesystem::path FixtureCataloguePath()
 {
-    return TNEWS_SERVER_TEST_DIR "/newspapers_fixture.tsv";
+    return TNEWS_SERVER_TEST_DIR "/fixture/catalogue.tsv";
 }
 
 std::filesystem::path RealCataloguePath()
 {
-    return TNEWS_SOURCE_DIR "/data/newspapers.tsv";
+    return TNEWS_BUILT_CATALOGUE;
 }
 
 TestServer::TestServer(TestServerOptions options)
-    : TestServer(LoadNewspapers(options.catalogue), options)
+    : TestServer(LoadSiteData(options.catalogue), options)
 {
 }
 
-TestServer::TestServer(std::vector<Newspaper> newspapers, TestServerOptions options)
-    : m_site(std::move(newspapers), options.latest),
+TestServer::TestServer(SiteData data, TestServerOptions options)
+    : m_site(std::move(data), options.latest),
       m_server(m_site, HttpOptions{options.threads, [this](const std::string& line)
                                    {
                                        {

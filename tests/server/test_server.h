@@ -2,9 +2,9 @@
 // stopped and joined when the TestServer goes out of scope. Link tnews_test_server to use it.
 #pragma once
 
-#include "server/catalogue_file.h"
 #include "server/http_server.h"
 #include "server/site.h"
+#include "server/site_data.h"
 #include "server/version.h"
 #include "tnews/build_config.h"
 
@@ -23,16 +23,18 @@
 namespace tnews::server::testing
 {
 
-/// The small catalogue beside the server tests: Texas, New York, Georgia and District of
-/// Columbia; Quebec and Prince Edward Island; Sénégal and Georgia; one name full of markup.
+/// The small catalogue beside the server tests (fixture/catalogue.tsv, with its checks and
+/// exports): Texas in several cities, New York, Georgia and District of Columbia; Quebec and
+/// Prince Edward Island; Sénégal, Georgia, Croatia and Bangladesh with rules and other names
+/// around them; names full of markup.
 std::filesystem::path FixtureCataloguePath();
 
-/// The source tree's data/newspapers.tsv (it may not exist).
+/// The catalogue the build writes, share/tnews/catalogue.tsv in the build tree.
 std::filesystem::path RealCataloguePath();
 
 struct TestServerOptions
 {
-    std::filesystem::path catalogue = FixtureCataloguePath(); // unused when given newspapers
+    std::filesystem::path catalogue = FixtureCataloguePath(); // unused when given the data
     Version latest{Major, Minor, Revision};
     int port = 0;            // 0: any free port
     std::size_t threads = 2; // each serves many connections
@@ -44,8 +46,8 @@ public:
     /// Loads options.catalogue and serves it; throws CatalogueError for a bad file and
     /// std::runtime_error when the server can't bind or start.
     explicit TestServer(TestServerOptions options = {});
-    /// Serves `newspapers` (options.catalogue is ignored).
-    explicit TestServer(std::vector<Newspaper> newspapers, TestServerOptions options = {});
+    /// Serves `data` (options.catalogue is ignored).
+    explicit TestServer(SiteData data, TestServerOptions options = {});
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;

@@ -1,0 +1,149 @@
+#include "text_fields.h"
+
+#include <algorithm>
+
+namespace tnews::catalogue
+{
+
+std::vector<std::string_view> SplitFields(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;)
+    {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string_view::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+std::string EscapeField(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+    {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+bool UnescapeField(std::string_view field, std::string& text, std::string& problem)
+{
+    text.clear();
+    text.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i)
+    {
+        const char c = field[i];
+        if (HasControlCharacter(std::string_view(&c, 1)))
+        {
+            problem = "contains a control character";
+            return false;
+        }
+        if (c != '\\')
+        {
+            text += c;
+            continue;
+        }
+        if (++i == field.size())
+        {
+            problem = "ends in a lone backslash";
+            return false;
+        }
+        switch (field[i])
+        {
+        case '\\':
+            text += '\\';
+            break;
+        case 't':
+            text += '\t';
+            break;
+        case 'n':
+            text += '\n';
+            break;
+        default:
+            problem = std::string("has an unknown escape \"\\") + field[i] + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsValidUtf8(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    std::size_t i = 0;
+    while (i < text.size())
+    {
+        const unsigned char lead = byte(i);
+        std::size_t length = 0;
+        char32_t code = 0;
+        if (lead < 0x80)
+            length = 1, code = lead;
+        else if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2, code = lead & 0x1F;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            length = 3, code = lead & 0x0F;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4, code = lead & 0x07;
+        else
+            return false;
+        if (text.size() - i < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+        {
+            if ((byte(i + k) & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (byte(i + k) & 0x3F);
+        }
+        const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+        if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+bool HasControlCharacter(std::string_view text)
+{
+    return std::ranges::any_of(text, [](char c)
+                               { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+std::string AsciiLower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+    {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+bool IsWebUrl(std::string_view url)
+{
+    const std::string lower = AsciiLower(url.substr(0, 8));
+    std::string_view rest;
+    if (lower.starts_with("http://"))
+        rest = url.substr(7);
+    else if (lower.starts_with("https://"))
+        rest = url.substr(8);
+    else
+        return false;
+    if (rest.empty() || rest.find_first_of("/?#") == 0)
+        return false;
+    return !HasControlCharacter(rest) &&
+           rest.find_first_of(" \"<>\\^`{|}") == std::string_view::npos;
+}
+
+} // namespace tnews::catalogue

@@ -1,0 +1,17 @@
+// The commands of tnews-catalogue, callable without a process: each takes the arguments after
+// the command's name and returns the exit status, writing its report to `out` and problems
+// to `err`.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tnews::catalogue
+{
+
+/// Exit statuses: 0 done, 1 the work failed (bad input, a file that can't be written), 2 a bad
+/// command line.
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace tnews::catalogue

@@ -1,0 +1,18 @@
+// The curated list data/newspapers.tsv, typed in by hand for this program.
+#pragma once
+
+#include "import.h"
+
+namespace tnews::catalogue
+{
+
+/// The id under which the curated list's papers appear.
+inline constexpr std::string_view kCuratedSourceId = "curated";
+
+/// Adds the papers of the curated list in `text` to `import`. Lines hold five or six
+/// TAB-separated fields: region, place, name, city, website and, optionally, the language.
+/// Throws CatalogueError "file:line: problem" for any malformed line, a place the list doesn't
+/// have, a place whose rule sends its papers elsewhere, and a paper listed twice in a place.
+void ReadCuratedList(std::string_view text, std::string_view fileName, Import& import);
+
+} // namespace tnews::catalogue

@@ -1,0 +1,35 @@
+// Reading the data sets' JSON with nlohmann::json, with messages that say where input is bad.
+#pragma once
+
+#include "catalogue/catalogue_file.h"
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <string_view>
+
+namespace tnews::catalogue
+{
+
+/// The JSON document in `text`; throws CatalogueError "file:line: problem" for text that is not
+/// JSON, a file cut short among them.
+nlohmann::json ParseJson(std::string_view text, std::string_view fileName);
+
+/// Where in a document a value is, for messages: "file: newspaper 3 (\"Albany News\")".
+struct JsonPlace
+{
+    std::string_view fileName;
+    std::string what;
+
+    [[noreturn]] void Fail(std::string_view problem) const;
+
+    /// The member `key` of `object`, which must be of `type`; a missing member counts as null,
+    /// and null is allowed only when `optional`.
+    const nlohmann::json& Member(const nlohmann::json& object, std::string_view key,
+                                 nlohmann::json::value_t type, bool optional = false) const;
+    /// The string member `key` (empty when optional and missing).
+    std::string String(const nlohmann::json& object, std::string_view key,
+                       bool optional = false) const;
+};
+
+} // namespace tnews::catalogue

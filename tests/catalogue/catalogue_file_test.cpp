@@ -1,0 +1,172 @@
+#include "catalogue/catalogue_file.h"
+
+#include <gtest/gtest.h>
+
+namespace tnews::catalogue
+{
+namespace
+{
+
+const std::string kSources = "source\tcurated\tTyped in by hand\tCC0 1.0\t\t\n"
+                             "source\tlm\tLocal Memory\tMIT\thttps://example.org/lm\tCopyright (c)\n";
+
+const std::string kPaper =
+    "paper\ti\tBanglades\tDhaka\tThe Daily Star\tnewspaper\tEnglish\thttps://www.thedailystar.net/"
+    "\t\tcurated,lm\n";
+
+TEST(CatalogueFileTest, RoundTripKeepsEveryFieldAndGivesTheSameBytes)
+{
+    const std::string text = kSources +
+                             "alias\ti\tBanglades\tBangladesh\n"
+                             "rule\ti\tCrotia\tsame-as\tCroatia\tThe list names Croatia twice.\n"
+                             "rule\ti\tFarsi\tlanguage\tPersian\tFarsi is a language.\n"
+                             "rule\ti\tKurdistan\tnone\t\tNo data.\n" +
+                             kPaper +
+                             "paper\tu\tTexas\t\tA \\\\ B \\t C\\nD\tcollege\t\thttp://x.edu/\t"
+                             "http://x.edu/feed\tlm\n";
+    const Catalogue catalogue = ParseCatalogue(text, "c.tsv");
+    ASSERT_EQ(catalogue.sources.size(), 2u);
+    EXPECT_EQ(catalogue.sources[1].attribution, "Copyright (c)");
+    ASSERT_EQ(catalogue.aliases.size(), 1u);
+    EXPECT_EQ(catalogue.aliases[0].place, "Banglades");
+    ASSERT_EQ(catalogue.rules.size(), 3u);
+    EXPECT_EQ(catalogue.rules[0].how, PlaceRule::How::SameAs);
+    EXPECT_EQ(catalogue.rules[1].value, "Persian");
+    ASSERT_EQ(catalogue.papers.size(), 2u);
+    const Paper& college = catalogue.papers[1];
+    EXPECT_EQ(college.region->code, "u");
+    EXPECT_EQ(college.name, "A \\ B \t C\nD");
+    EXPECT_EQ(college.kind, Kind::College);
+    EXPECT_EQ(college.feed, "http://x.edu/feed");
+    EXPECT_EQ(catalogue.papers[0].sources, (std::vector<std::string>{"curated", "lm"}));
+
+    const std::string formatted = FormatCatalogue(catalogue);
+    EXPECT_EQ(FormatCatalogue(ParseCatalogue(formatted, "again.tsv")), formatted);
+    EXPECT_NE(formatted.find(kPaper), std::string::npos) << formatted;
+}
+
+TEST(CatalogueFileTest, RefusesMalformedLinesNamingFileAndLine)
+{
+    struct Case
+    {
+        std::string body; // after the two source lines, so it starts at line 3
+        std::string message;
+    };
+    const Case cases[] = {
+        {"paper\ti\tBanglades\n", "c.tsv:3: a paper record has 10 tab-separated fields, found 3"},
+        {"papers\tx\n", "c.tsv:3: unknown record \"papers\""},
+        {"paper\tx\tBanglades\t\tN\tnewspaper\t\thttp://a.b/\t\tlm\n",
+         "c.tsv:3: unknown region code \"x\""},
+        {"paper\ti\tBangladesh\t\tN\tnewspaper\t\thttp://a.b/\t\tlm\n",
+         "c.tsv:3: \"Bangladesh\" is not a country of region i"},
+        {"paper\tu\tTexas\t\tN\tweekly\t\thttp://a.b/\t\tlm\n", "c.tsv:3: unknown kind \"weekly\""},
+        {"paper\tu\tTexas\t\tN\tnewspaper\t\tftp://a.b/\t\tlm\n",
+         "c.tsv:3: website \"ftp://a.b/\" is not an absolute"},
+        {"paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\tfeed\tlm\n",
+         "c.tsv:3: feed \"feed\" is not an absolute"},
+        {"paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\t\tlm,wd\n",
+         "c.tsv:3: source \"wd\" is not defined"},
+        {"paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\t\tlm,lm\n",
+         "c.tsv:3: source \"lm\" is named twice"},
+        {"paper\tu\tTexas\t\t\tnewspaper\t\thttp://a.b/\t\tlm\n",
+         "c.tsv:3: the paper's name is empty"},
+        {"paper\tu\tTexas\t\t N\tnewspaper\t\thttp://a.b/\t\tlm\n",
+         "c.tsv:3: field 5 has blanks at its start or end"},
+        {"paper\tu\tTexas\t\tN\\x\tnewspaper\t\thttp://a.b/\t\tlm\n",
+         "c.tsv:3: field 5 has an unknown escape \"\\x\""},
+        {"paper\tu\tTexas\t\tN\\\tnewspaper\t\thttp://a.b/\t\tlm\n",
+         "c.tsv:3: field 5 ends in a lone backslash"},
+        {"paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\t\tlm\r\n",
+         "c.tsv:3: the line ends in CR"},
+        {"paper\tu\tTexas\t\tN\xC3\tnewspaper\t\thttp://a.b/\t\tlm\n",
+         "c.tsv:3: the line is not valid UTF-8"},
+        {"paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\t\tlm", "c.tsv:3: the last line has no"},
+        {"source\tlm\tAgain\tMIT\t\t\n", "c.tsv:3: source \"lm\" is already defined on line 2"},
+        {"source\tLM\tAgain\tMIT\t\t\n", "c.tsv:3: source id \"LM\" is not lower-case"},
+        {"alias\ti\tBanglades\tBanglades\n", "c.tsv:3: the other name is the place's own"},
+        {"rule\ti\tCrotia\tsame-as\tCrotia\tn\n", "c.tsv:3: a place can't be the same as itself"},
+        {"rule\ti\tCrotia\tsame-as\tHrvatska\tn\n", "c.tsv:3: \"Hrvatska\" is not a country"},
+        {"rule\ti\tFarsi\tlanguage\t\tn\n", "c.tsv:3: a language rule names its language"},
+        {"rule\ti\tFarsi\tnone\tx\tn\n", "c.tsv:3: a none rule has an empty value"},
+        {"rule\ti\tFarsi\tmaybe\t\tn\n", "c.tsv:3: unknown rule \"maybe\""},
+        {"rule\ti\tFarsi\tnone\t\t\n", "c.tsv:3: the rule's note is empty"},
+        {"rule\ti\tFarsi\tnone\t\tn\nrule\ti\tFarsi\tnone\t\tn\n",
+         "c.tsv:4: \"Farsi\" already has a rule on line 3"},
+        {"rule\ti\tBanglades\tnone\t\tn\n" + kPaper,
+         "c.tsv:3: \"Banglades\" has a rule but also papers (line 4)"},
+        {"rule\ti\tCrotia\tsame-as\tCroatia\tn\nrule\ti\tCroatia\tnone\t\tn\n" + kPaper,
+         "c.tsv:3: \"Crotia\" is the same as \"Croatia\", which has a rule itself"},
+        {"# only a comment\n\n", "c.tsv: the catalogue has no paper"},
+    };
+    for (const Case& c : cases)
+    {
+        try
+        {
+            ParseCatalogue(kSources + c.body, "c.tsv");
+            ADD_FAILURE() << "accepted: " << c.body;
+        }
+        catch (const CatalogueError& error)
+        {
+            EXPECT_EQ(std::string(error.what()).rfind(c.message, 0), 0u)
+                << "input: " << c.body << "\ngot: " << error.what();
+        }
+    }
+}
+
+TEST(ChecksFileTest, KeepsTheLatestLineOfEachWebsiteAndRoundTrips)
+{
+    const LinkCheck first{"https://a.example/", false, 0, "", "2026-12-01T08:00:00Z",
+                          "timed out after 20 s"};
+    const LinkCheck other{"https://b.example/", true, 200, "https://b.example/home",
+                          "2026-12-02T08:00:00Z", ""};
+    const LinkCheck again{"https://a.example/", true, 301, "https://www.a.example/",
+                          "2026-12-03T09:30:59Z", "tab\there"};
+    const std::string text = FormatCheck(first) + FormatCheck(other) + FormatCheck(again);
+    const std::vector<LinkCheck> checks = ParseChecks(text, "checks.tsv");
+    ASSERT_EQ(checks.size(), 2u);
+    EXPECT_EQ(FormatCheck(checks[0]), FormatCheck(again));
+    EXPECT_EQ(FormatCheck(checks[1]), FormatCheck(other));
+    EXPECT_EQ(checks[0].detail, "tab\there");
+}
+
+TEST(ChecksFileTest, RefusesMalformedLines)
+{
+    const std::string ok = "check\thttps://a.example/\tok\t200\t\t2026-12-01T08:00:00Z\t\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"check\thttps://a.example/\tok\t200\n", "k.tsv:2: expected a check record of 7"},
+        {"chek\thttps://a.example/\tok\t200\t\t2026-12-01T08:00:00Z\t\n", "k.tsv:2: expected"},
+        {"check\ta.example\tok\t200\t\t2026-12-01T08:00:00Z\t\n", "k.tsv:2: website \"a.example\""},
+        {"check\thttps://a.example/\tfine\t200\t\t2026-12-01T08:00:00Z\t\n",
+         "k.tsv:2: result \"fine\""},
+        {"check\thttps://a.example/\tok\t2000\t\t2026-12-01T08:00:00Z\t\n",
+         "k.tsv:2: http-status \"2000\""},
+        {"check\thttps://a.example/\tok\t\t\t2026-12-01T08:00:00Z\t\n", "k.tsv:2: http-status"},
+        {"check\thttps://a.example/\tok\t200\tnowhere\t2026-12-01T08:00:00Z\t\n",
+         "k.tsv:2: final-url \"nowhere\""},
+        {"check\thttps://a.example/\tok\t200\t\t2026-13-01T08:00:00Z\t\n", "k.tsv:2: checked-at"},
+        {"check\thttps://a.example/\tok\t200\t\t2026-12-01 08:00:00\t\n", "k.tsv:2: checked-at"},
+        {"check\thttps://a.example/\tok\t200\t\t2026-12-01T08:00:00Z\t", "k.tsv:2: the last line"},
+    };
+    for (const auto& [line, message] : cases)
+    {
+        try
+        {
+            ParseChecks(ok + line, "k.tsv");
+            ADD_FAILURE() << "accepted: " << line;
+        }
+        catch (const CatalogueError& error)
+        {
+            EXPECT_EQ(std::string(error.what()).rfind(message, 0), 0u)
+                << "input: " << line << "\ngot: " << error.what();
+        }
+    }
+}
+
+TEST(ChecksFileTest, NoFileGivesNoChecksAndTheFileSitsBesideTheCatalogue)
+{
+    EXPECT_TRUE(LoadChecks("/nonexistent/folder/checks.tsv").empty());
+    EXPECT_EQ(ChecksFileFor("/srv/share/tnews/catalogue.tsv"), "/srv/share/tnews/checks.tsv");
+}
+
+} // namespace
+} // namespace tnews::catalogue
