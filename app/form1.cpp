@@ -130,9 +130,7 @@ wxMenuBar* Form1::CreateMenuBar()
 
 void Form1::Place(wxWindow* control, const TwipsRect& bounds)
 {
-    control->SetSize(
-        wxRect(m_client->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
-               m_client->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height)))));
+    control->SetSize(TwipsToPixels(m_client, bounds));
 }
 
 void Form1::SetClientHeight(float twips)

@@ -68,4 +68,11 @@ NavigationRoute RouteNavigation(std::string_view url, std::string_view directory
     return trustedHost ? NavigationRoute::Pane : NavigationRoute::DefaultBrowser;
 }
 
+bool IsDirectoryServerUrl(std::string_view url, std::string_view directoryHost)
+{
+    const std::string scheme = Lower(url.substr(0, url.find(':')));
+    return (scheme == "http" || scheme == "https") &&
+           RouteNavigation(url, directoryHost) == NavigationRoute::Pane;
+}
+
 } // namespace tnews

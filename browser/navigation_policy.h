@@ -21,4 +21,7 @@ enum class NavigationRoute
 /// goes nowhere.
 NavigationRoute RouteNavigation(std::string_view url, std::string_view directoryHost);
 
+/// True when `url` is an http(s) URL of `directoryHost`, compared as RouteNavigation does.
+bool IsDirectoryServerUrl(std::string_view url, std::string_view directoryHost);
+
 } // namespace tnews

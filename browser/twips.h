@@ -2,6 +2,9 @@
 // device-independent pixel, so the window keeps its proportions on high-density screens.
 #pragma once
 
+#include <wx/gdicmn.h>
+#include <wx/window.h>
+
 #include <cmath>
 
 namespace tnews
@@ -28,6 +31,13 @@ inline int TwipsToDip(double twips)
 inline double DipToTwips(int dip)
 {
     return dip * kTwipsPerDip;
+}
+
+/// `bounds` in the pixels of `parent`'s screen, for placing a child of `parent`.
+inline wxRect TwipsToPixels(const wxWindow* parent, const TwipsRect& bounds)
+{
+    return wxRect(parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
+                  parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height))));
 }
 
 } // namespace tnews

@@ -23,4 +23,9 @@ void PrepareWebEngine();
 /// media, and nothing kept on disk where the engine allows it.
 void ConfigureWebEngine(wxWebView* view);
 
+/// Whether the view's latest failed load was stopped rather than failed: replaced by a newer
+/// load or refused by the engine's own policy. wx reports both like a server that can't be
+/// reached.
+bool LastFailureWasCancelled(wxWebView* view);
+
 } // namespace tnews

@@ -29,6 +29,24 @@ WebKitWebContext* PaneContext()
     return context;
 }
 
+constexpr char kCancelledKey[] = "tnews-load-cancelled";
+
+// Runs before any handler of a view's "load-failed", wx's included, so the pane can ask about
+// the failure while wx reports it.
+gboolean RememberFailure(GSignalInvocationHint* /*hint*/, guint count, const GValue* values,
+                         gpointer /*data*/)
+{
+    if (count < 4)
+        return TRUE;
+    auto* error = static_cast<const GError*>(g_value_get_boxed(&values[3]));
+    const bool cancelled =
+        error && (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
+                  error->domain == WEBKIT_POLICY_ERROR);
+    g_object_set_data(G_OBJECT(g_value_get_object(&values[0])), kCancelledKey,
+                      GINT_TO_POINTER(cancelled));
+    return TRUE; // stays for the next failure
+}
+
 } // namespace
 
 const char* PaneBackend()
@@ -62,6 +80,15 @@ void ConfigureWebEngine(wxWebView* view)
     webkit_settings_set_enable_webgl(settings, FALSE);
     webkit_settings_set_enable_webaudio(settings, FALSE);
     webkit_settings_set_enable_media(settings, FALSE);
+
+    static const gulong hook = g_signal_add_emission_hook(
+        g_signal_lookup("load-failed", WEBKIT_TYPE_WEB_VIEW), 0, RememberFailure, nullptr, nullptr);
+    (void)hook;
+}
+
+bool LastFailureWasCancelled(wxWebView* view)
+{
+    return g_object_get_data(G_OBJECT(view->GetNativeBackend()), kCancelledKey) != nullptr;
 }
 
 } // namespace tnews

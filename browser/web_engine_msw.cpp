@@ -67,4 +67,10 @@ void ConfigureWebEngine(wxWebView* /*view*/)
 #endif
 }
 
+bool LastFailureWasCancelled(wxWebView* /*view*/)
+{
+    // wx's Windows backends tell a cancelled navigation by its kind of error.
+    return false;
+}
+
 } // namespace tnews

@@ -1,5 +1,6 @@
 #include "webview_pane.h"
 
+#include "error_pages.h"
 #include "local_files.h"
 #include "navigation_policy.h"
 #include "no_engine_pane.h"
@@ -7,6 +8,7 @@
 #include "utf8.h"
 #include "web_engine.h"
 
+#include <wx/log.h>
 #include <wx/utils.h>
 #include <wx/webview.h>
 
@@ -14,16 +16,20 @@ namespace tnews
 {
 DefaultBrowserLauncher SystemDefaultBrowser()
 {
-    return [](const std::string& url) { wxLaunchDefaultBrowser(FromUtf8(url)); };
+    return [](const std::string& url)
+    {
+        // Without a browser wx would say so in a message box that waits for a click; the pane
+        // says it instead.
+        wxLogNull quiet;
+        return wxLaunchDefaultBrowser(FromUtf8(url));
+    };
 }
 
 WebViewPane::WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string trustedHost,
                          DefaultBrowserLauncher openElsewhere)
     : m_view(wxWebView::New(
-          parent, wxID_ANY, wxWebViewDefaultURLStr,
-          parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
-          parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height))),
-          PaneBackend(), 0, "WebBrowser1")),
+          parent, wxID_ANY, wxWebViewDefaultURLStr, TwipsToPixels(parent, bounds).GetPosition(),
+          TwipsToPixels(parent, bounds).GetSize(), PaneBackend(), 0, "WebBrowser1")),
       m_trustedHost(std::move(trustedHost)), m_openElsewhere(std::move(openElsewhere))
 {
     ConfigureWebEngine(m_view);
@@ -31,12 +37,14 @@ WebViewPane::WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string 
     m_view->EnableContextMenu(false);
     m_view->Bind(wxEVT_WEBVIEW_NAVIGATING, &WebViewPane::OnNavigating, this);
     m_view->Bind(wxEVT_WEBVIEW_NEWWINDOW, &WebViewPane::OnNewWindow, this);
+    m_view->Bind(wxEVT_WEBVIEW_ERROR, &WebViewPane::OnError, this);
 }
 
 WebViewPane::~WebViewPane()
 {
     m_view->Unbind(wxEVT_WEBVIEW_NAVIGATING, &WebViewPane::OnNavigating, this);
     m_view->Unbind(wxEVT_WEBVIEW_NEWWINDOW, &WebViewPane::OnNewWindow, this);
+    m_view->Unbind(wxEVT_WEBVIEW_ERROR, &WebViewPane::OnError, this);
 }
 
 void WebViewPane::Navigate2(const std::string& path)
@@ -46,14 +54,16 @@ void WebViewPane::Navigate2(const std::string& path)
 
 void WebViewPane::Navigate(const std::string& urlOrPath)
 {
-    m_view->LoadURL(FromUtf8(IsLocalPath(urlOrPath) ? FileUrl(urlOrPath) : urlOrPath));
+    m_lastRequested = IsLocalPath(urlOrPath) ? FileUrl(urlOrPath) : urlOrPath;
+    ++*m_requests;
+    m_view->LoadURL(FromUtf8(m_lastRequested));
 }
 
 void WebViewPane::Navigate(const std::string& url, std::optional<long> /*flags*/,
                            const std::string& targetFrame)
 {
     if (targetFrame == "_blank")
-        m_openElsewhere(url);
+        OpenElsewhere(url);
     else
         Navigate(url);
 }
@@ -73,7 +83,7 @@ void WebViewPane::OnNavigating(wxWebViewEvent& event)
         return;
     case NavigationRoute::DefaultBrowser:
         event.Veto();
-        m_openElsewhere(url);
+        OpenElsewhere(url);
         return;
     case NavigationRoute::Nowhere:
         event.Veto();
@@ -86,7 +96,46 @@ void WebViewPane::OnNewWindow(wxWebViewEvent& event)
     // Every new window goes to the user's own browser; the pane keeps its page.
     const std::string url = ToUtf8(event.GetURL());
     if (RouteNavigation(url, m_trustedHost) != NavigationRoute::Nowhere)
-        m_openElsewhere(url);
+        OpenElsewhere(url);
+}
+
+void WebViewPane::OnError(wxWebViewEvent& event)
+{
+    event.Skip();
+    const std::string url = ToUtf8(event.GetURL());
+    // A load that a newer one replaced has not failed; the newer one shows.
+    if (event.GetInt() == wxWEBVIEW_NAV_ERR_USER_CANCELLED || LastFailureWasCancelled(m_view) ||
+        !IsDirectoryServerUrl(url, m_trustedHost))
+        return;
+    // Try again with the very URL the program asked for when this is its page.
+    const bool asked = WithoutCredentials(m_lastRequested) == WithoutCredentials(url);
+    ShowPageLater(ServerNotAnsweringPage(asked ? m_lastRequested : url, m_trustedHost,
+                                         ToUtf8(event.GetString())));
+}
+
+void WebViewPane::OpenElsewhere(const std::string& url)
+{
+    if (m_openElsewhere(url))
+        return;
+    std::string shown = ToUtf8(m_view->GetCurrentURL());
+    if (WithoutCredentials(m_lastRequested) == WithoutCredentials(shown))
+        shown = m_lastRequested;
+    else if (RouteNavigation(shown, m_trustedHost) != NavigationRoute::Pane ||
+             shown == "about:blank")
+        shown.clear(); // one of the program's own pages, which has no address to go back to
+    ShowPageLater(NoBrowserPage(url, shown));
+}
+
+void WebViewPane::ShowPageLater(std::string html)
+{
+    // Not from within the engine's handlers, whose own error page would follow ours; and not
+    // when the program has asked for another page in the meantime.
+    m_view->CallAfter(
+        [view = m_view, html = std::move(html), requests = m_requests, asked = *m_requests]
+        {
+            if (*requests == asked)
+                view->SetPage(FromUtf8(html), wxString());
+        });
 }
 
 std::unique_ptr<BrowserPane> MakeEnginePane(wxWindow* parent, const TwipsRect& bounds,

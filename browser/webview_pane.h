@@ -15,10 +15,11 @@ class wxWindow;
 namespace tnews
 {
 
-/// Opens a URL in the system's default browser.
-using DefaultBrowserLauncher = std::function<void(const std::string& url)>;
+/// Opens a URL in the system's default browser; returns false when none could be started.
+using DefaultBrowserLauncher = std::function<bool(const std::string& url)>;
 
-/// The system's own launcher: the user's default browser, started without waiting for it.
+/// The system's own launcher: the user's default browser, started without waiting for it and
+/// without a message of its own when there is none.
 DefaultBrowserLauncher SystemDefaultBrowser();
 
 class WebViewPane : public BrowserPane
@@ -26,7 +27,8 @@ class WebViewPane : public BrowserPane
 public:
     /// Creates the engine's view as a child of `parent` at `bounds`, named "WebBrowser1". It
     /// shows local files and pages of `trustedHost`; any other page a link, a script or a new
-    /// window asks for goes to `openElsewhere`.
+    /// window asks for goes to `openElsewhere`. A load from `trustedHost` that fails, and an
+    /// address `openElsewhere` cannot open, show the program's own page saying what to do.
     WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string trustedHost,
                 DefaultBrowserLauncher openElsewhere);
     /// Stops handling the view's events; the view itself belongs to its parent window.
@@ -43,10 +45,15 @@ public:
 private:
     void OnNavigating(wxWebViewEvent& event);
     void OnNewWindow(wxWebViewEvent& event);
+    void OnError(wxWebViewEvent& event);
+    void OpenElsewhere(const std::string& url);
+    void ShowPageLater(std::string html);
 
     wxWebView* m_view;
     const std::string m_trustedHost;
     DefaultBrowserLauncher m_openElsewhere;
+    std::string m_lastRequested; // as the program asked for it
+    std::shared_ptr<unsigned> m_requests = std::make_shared<unsigned>(0); // how many so far
 };
 
 /// The pane on the platform's web engine, as WebViewPane; where the engine can't be started, a

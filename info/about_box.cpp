@@ -60,12 +60,6 @@ wxFont Arial(double points)
     return DesignFont({"Arial", "Liberation Sans", "Arimo", "Nimbus Sans"}, points, false);
 }
 
-wxRect DipRect(wxWindow* parent, float left, float top, float width, float height)
-{
-    return wxRect(parent->FromDIP(wxPoint(TwipsToDip(left), TwipsToDip(top))),
-                  parent->FromDIP(wxSize(TwipsToDip(width), TwipsToDip(height))));
-}
-
 wxStaticText* Label(wxWindow* parent, const char* name, const wxString& caption, const wxRect& rect,
                     long align, const wxFont& font, const wxColour& colour)
 {
@@ -117,27 +111,28 @@ AboutTN::AboutTN()
     wxWindow* p = m_client;
 
     // Creation order is the tab order: the picture, the button, then the notice.
-    new PictureBox(p, DipRect(p, 120, 120, 540, 540));
-    auto* ok = new wxButton(p, wxID_ANY, "&Ok", DipRect(p, 120, 1920, 495, 375).GetPosition(),
-                            DipRect(p, 120, 1920, 495, 375).GetSize(), wxBU_EXACTFIT,
-                            wxDefaultValidator, "Command1");
-    const wxRect notice = DipRect(p, 720, 1680, 4575, 735);
+    new PictureBox(p, TwipsToPixels(p, {120, 120, 540, 540}));
+    const wxRect okBounds = TwipsToPixels(p, {120, 1920, 495, 375});
+    auto* ok = new wxButton(p, wxID_ANY, "&Ok", okBounds.GetPosition(), okBounds.GetSize(),
+                            wxBU_EXACTFIT, wxDefaultValidator, "Command1");
+    const wxRect notice = TwipsToPixels(p, {720, 1680, 4575, 735});
     auto* text = new wxTextCtrl(p, wxID_ANY, wxEmptyString, notice.GetPosition(), notice.GetSize(),
                                 wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP | wxVSCROLL,
                                 wxDefaultValidator, "Text1");
     text->SetFont(Arial(8.25));
 
-    Label(p, "Title", "Tavi's Newspapers", DipRect(p, 720, 0, 4575, 375), wxALIGN_CENTRE_HORIZONTAL,
-          SansSerif(13.5, true), kDarkRed);
-    Label(p, "appversion", "Version", DipRect(p, 960, 360, 1935, 255), wxALIGN_LEFT,
+    Label(p, "Title", "Tavi's Newspapers", TwipsToPixels(p, {720, 0, 4575, 375}),
+          wxALIGN_CENTRE_HORIZONTAL, SansSerif(13.5, true), kDarkRed);
+    Label(p, "appversion", "Version", TwipsToPixels(p, {960, 360, 1935, 255}), wxALIGN_LEFT,
           SansSerif(8.25, true), kNavy);
-    Label(p, "appos", "Windows 9x/ME/NT4/2000", DipRect(p, 2640, 360, 2535, 255), wxALIGN_LEFT,
-          SansSerif(8.25, true), kNavy);
+    Label(p, "appos", "Windows 9x/ME/NT4/2000", TwipsToPixels(p, {2640, 360, 2535, 255}),
+          wxALIGN_LEFT, SansSerif(8.25, true), kNavy);
     Label(p, "Label1",
           "Tavi's Newspapers will assist you in finding newspaper websites around the world.  "
           "This program has been developed by Tavi Orlund as an alternative to using search "
           "engines.",
-          DipRect(p, 720, 840, 4575, 855), wxALIGN_CENTRE_HORIZONTAL, SansSerif(8.25), wxNullColour)
+          TwipsToPixels(p, {720, 840, 4575, 855}), wxALIGN_CENTRE_HORIZONTAL, SansSerif(8.25),
+          wxNullColour)
         ->Wrap(p->FromDIP(TwipsToDip(4575)));
 
     SetClientSize(FromDIP(wxSize(TwipsToDip(5340), TwipsToDip(2460))));

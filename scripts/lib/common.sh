@@ -6,24 +6,33 @@ tnews_die()
     exit 1
 }
 
-# The Debian packages of the whole stack: compiler and build tools, wxWidgets with its web view,
-# GoogleTest, the server's HTTP (Boost.Beast), SQLite and ICU (collation) libraries, the catalogue
-# tool's JSON, HTTP client and CSV libraries (openssl makes its tests' certificate), cpp-httplib for
-# the loopback servers and clients of the tests and benchmarks, and a virtual display with a window
-# manager
-# for the GUI tests; clang with its fuzzing runtime for scripts/fuzz; the validators and tools of
-# the packaging tests and scripts/screenshots.
-TNEWS_PACKAGES=(
+# The Debian packages that building and running the program and its server need: compiler and
+# build tools, wxWidgets with its web view, the server's HTTP (Boost.Beast), SQLite and ICU
+# (collation) libraries, the catalogue tool's JSON, HTTP client and CSV libraries (the build runs
+# it to make the server's catalogue), and fonts with the metrics of the window's design.
+TNEWS_RUN_PACKAGES=(
     g++ cmake make pkg-config
     libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev libwebkit2gtk-4.0-dev
-    libgtest-dev
-    libboost-dev libcpp-httplib-dev libsqlite3-dev libicu-dev
-    nlohmann-json3-dev libcurl4-openssl-dev libcsv-dev openssl
-    xvfb xauth x11-utils openbox imagemagick
+    libboost-dev libsqlite3-dev libicu-dev
+    nlohmann-json3-dev libcurl4-openssl-dev libcsv-dev
     fonts-dejavu-core fonts-liberation2
-    clang libclang-rt-14-dev
-    desktop-file-utils appstream systemd groff-base dpkg-dev strace xdotool
 )
+
+# What the tests add: GoogleTest, cpp-httplib for the loopback servers and clients of the tests
+# and benchmarks, openssl for the catalogue tool's test certificate, a virtual display with a
+# window manager and input for the GUI tests, clang with its fuzzing runtime for scripts/fuzz,
+# and the validators and tools of the packaging tests and scripts/screenshots.
+TNEWS_PACKAGES=(
+    "${TNEWS_RUN_PACKAGES[@]}"
+    libgtest-dev libcpp-httplib-dev openssl
+    xvfb xauth x11-utils openbox imagemagick xdotool
+    clang libclang-rt-14-dev
+    desktop-file-utils appstream systemd groff-base dpkg-dev strace
+)
+
+# The build settings scripts/run and scripts/test share, so that one build folder serves both:
+# the tests only add targets (-DTNEWS_BUILD_TESTS=ON) and rebuild nothing of the program.
+TNEWS_BUILD_OPTIONS=(-DTNEWS_WERROR=ON)
 
 # The Windows build (scripts/cross-windows): the mingw-w64 cross compiler with POSIX threads,
 # GoogleTest's source to build for it, Wine to run the result, the installer compiler, and

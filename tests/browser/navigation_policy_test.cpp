@@ -47,5 +47,15 @@ TEST(NavigationPolicyTest, HostWithoutPortMeansTheSchemesDefault)
     EXPECT_EQ(RouteNavigation("http://[::1]:8047/", "[::1]:8047"), NavigationRoute::Pane);
 }
 
+// Failed loads of these get the program's page about the directory server.
+TEST(NavigationPolicyTest, DirectoryServerUrlsAreThePanesWebPages)
+{
+    for (const char* url : {"HTTP://u:p@Localhost:8047/x", "https://localhost:8047/"})
+        EXPECT_TRUE(IsDirectoryServerUrl(url, "localhost:8047")) << url;
+    for (const char* url : {"file:///opt/tnews/start.html", "about:blank", "http://localhost/",
+                            "http://evil.org/?localhost:8047", ""})
+        EXPECT_FALSE(IsDirectoryServerUrl(url, "localhost:8047")) << url;
+}
+
 } // namespace
 } // namespace tnews

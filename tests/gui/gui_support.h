@@ -5,7 +5,6 @@
 #include "app/form1.h"
 #include "browser/twips.h"
 #include "browser/utf8.h"
-#include "tests/support/recording_pane.h"
 
 #include <wx/app.h>
 #include <wx/panel.h>
@@ -13,10 +12,12 @@
 #include <wx/webview.h>
 
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tnews
 {
@@ -68,22 +69,32 @@ template <typename Control> Control* Find(wxWindow* top, const char* name)
     return dynamic_cast<Control*>(wxWindow::FindWindowByName(name, top));
 }
 
-/// A recording pane with a plain panel standing in for the engine's view.
-class RecordingPaneWindow : public RecordingPane
+/// A browser pane that records what it is asked to show, one line a call: "Navigate2 <path>",
+/// "Navigate <url>", "Navigate <url> <flags> <frame>" (flags "null" when none) or
+/// "Top <twips>"; a plain panel stands in for the engine's view.
+class RecordingPane : public BrowserPane
 {
 public:
-    RecordingPaneWindow(wxWindow* parent, const TwipsRect& bounds)
+    RecordingPane(wxWindow* parent, const TwipsRect& bounds)
         : m_panel(new wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, "WebBrowser1"))
     {
-        m_panel->SetSize(
-            wxRect(parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
-                   parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height)))));
+        m_panel->SetSize(TwipsToPixels(parent, bounds));
+    }
+    void Navigate2(const std::string& path) override { calls.push_back("Navigate2 " + path); }
+    void Navigate(const std::string& url) override { calls.push_back("Navigate " + url); }
+    void Navigate(const std::string& url, std::optional<long> flags,
+                  const std::string& frame) override
+    {
+        calls.push_back("Navigate " + url + " " + (flags ? std::to_string(*flags) : "null") + " " +
+                        frame);
     }
     void Top(float twips) override
     {
-        RecordingPane::Top(twips);
+        calls.push_back("Top " + std::to_string(std::lround(twips)));
         m_panel->Move(m_panel->GetPosition().x, m_panel->GetParent()->FromDIP(TwipsToDip(twips)));
     }
+
+    std::vector<std::string> calls;
 
 private:
     wxPanel* m_panel;
@@ -97,7 +108,7 @@ inline Form1* MakeRecordedForm(RecordingPane*& pane, const std::string& folder =
     options.host = "h:1";
     options.makePane = [&pane](wxWindow* parent, const TwipsRect& bounds)
     {
-        auto recording = std::make_unique<RecordingPaneWindow>(parent, bounds);
+        auto recording = std::make_unique<RecordingPane>(parent, bounds);
         pane = recording.get();
         return std::unique_ptr<BrowserPane>(std::move(recording));
     };
@@ -108,7 +119,7 @@ inline Form1* MakeRecordedForm(RecordingPane*& pane, const std::string& folder =
 /// pages that belong in the default browser go to `openElsewhere`.
 inline Form1* MakeEngineForm(
     const std::string& host, const std::string& folder,
-    DefaultBrowserLauncher openElsewhere = [](const std::string&) {})
+    DefaultBrowserLauncher openElsewhere = [](const std::string&) { return true; })
 {
     Form1Options options;
     options.programFolder = folder;

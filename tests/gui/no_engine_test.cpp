@@ -22,8 +22,12 @@ TEST(NoEngineTest, PaneSaysSoAndTheWindowStillWorks)
     options.host = "h:1";
     options.makePane = [&launched](wxWindow* parent, const TwipsRect& bounds)
     {
-        return std::make_unique<NoEnginePane>(
-            parent, bounds, [&launched](const std::string& url) { launched.push_back(url); });
+        return std::make_unique<NoEnginePane>(parent, bounds,
+                                              [&launched](const std::string& url)
+                                              {
+                                                  launched.push_back(url);
+                                                  return true;
+                                              });
     };
     auto* form = new Form1(std::move(options));
     form->Show();

@@ -1,0 +1,134 @@
+// The start page as a user sees it: the pane's pixels on the screen after start-up, with the
+// pointer resting where the window puts its drop-down or over the pane.
+#include "gui_support.h"
+
+#include <gdk/gdk.h>
+#include <gtest/gtest.h>
+#include <wx/uiaction.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace tnews
+{
+namespace
+{
+
+// How much of the screen's `area` is the page's white, and how much the colour of start.html's
+// heading (#1d3557), give or take what a display of fewer colours makes of it.
+struct Painted
+{
+    double white = 0;
+    double heading = 0;
+    bool StartPage() const { return white > 0.5 && heading > 0.002; } // not the window's grey
+};
+
+Painted ScreenPixels(const wxRect& area)
+{
+    // What the display shows, as a screen grab sees it.
+    GdkPixbuf* grab = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.x, area.y,
+                                                 area.width, area.height);
+    if (!grab)
+        return {};
+    const auto near = [](const guchar* p, int r, int g, int b)
+    { return std::abs(p[0] - r) < 12 && std::abs(p[1] - g) < 12 && std::abs(p[2] - b) < 12; };
+    long white = 0, heading = 0;
+    for (int y = 0; y < area.height; ++y)
+        for (int x = 0; x < area.width; ++x)
+        {
+            const guchar* pixel = gdk_pixbuf_get_pixels(grab) + y * gdk_pixbuf_get_rowstride(grab) +
+                                  x * gdk_pixbuf_get_n_channels(grab);
+            white += near(pixel, 255, 255, 255);
+            heading += near(pixel, 0x1d, 0x35, 0x57);
+        }
+    g_object_unref(grab);
+    const auto count = static_cast<double>(area.width) * area.height;
+    return {static_cast<double>(white) / count, static_cast<double>(heading) / count};
+}
+
+class StartPaneTest : public testing::Test
+{
+protected:
+    void TearDown() override { Close(); }
+
+    // Starts the window on the real engine with the program's start page, the pointer resting
+    // at `pointer` before it appears; returns what the pane shows once the page has loaded.
+    Painted Start(const wxPoint& pointer)
+    {
+        wxUIActionSimulator().MouseMove(pointer);
+        HandleEvents(std::chrono::milliseconds(50));
+        form = MakeEngineForm("127.0.0.1:1", TNEWS_PROGRAM_FOLDER);
+        form->Show();
+        view = Find<wxWebView>(form, "WebBrowser1");
+        EXPECT_TRUE(WaitForPageSource(view, "Find newspapers by place"));
+        // The pixels follow the load; give them until a user would have noticed.
+        Painted painted;
+        WaitFor(
+            [&]
+            {
+                painted = ScreenPixels(view->GetScreenRect());
+                return painted.StartPage();
+            },
+            std::chrono::seconds(3));
+        return painted;
+    }
+    void Close()
+    {
+        if (form)
+            form->Destroy();
+        form = nullptr;
+        HandleEvents(std::chrono::milliseconds(50));
+    }
+
+    Form1* form = nullptr;
+    wxWebView* view = nullptr;
+};
+
+TEST_F(StartPaneTest, StartPageFitsThePaneAtTheWindowsSize)
+{
+    ASSERT_TRUE(Start(wxPoint(0, 0)).StartPage());
+    wxString fits;
+    ASSERT_TRUE(view->RunScript("document.documentElement.scrollHeight <= window.innerHeight && "
+                                "document.documentElement.scrollWidth <= window.innerWidth",
+                                &fits));
+    EXPECT_EQ(ToUtf8(fits), "true");
+}
+
+TEST_F(StartPaneTest, StartPageIsPaintedWhereverThePointerRests)
+{
+    // Where the window puts its drop-down and its pane, from a first start.
+    Start(wxPoint(0, 0));
+    const wxRect combo = wxWindow::FindWindowByName("Combo1", form)->GetScreenRect();
+    const wxRect pane = view->GetScreenRect();
+    Close();
+
+    // TNEWS_START_PANE_RUNS=N repeats each start N times, to count rare failures.
+    const char* runs = std::getenv("TNEWS_START_PANE_RUNS");
+    const int repeat = runs ? std::atoi(runs) : 2;
+    const struct
+    {
+        const char* where;
+        wxPoint pointer;
+    } places[] = {
+        {"over the drop-down", combo.GetPosition() + wxPoint(combo.width / 3, combo.height / 2)},
+        {"over the pane", pane.GetPosition() + pane.GetSize() / 2},
+    };
+    for (const auto& place : places)
+    {
+        int blank = 0;
+        for (int i = 0; i < repeat; ++i)
+        {
+            const Painted painted = Start(place.pointer);
+            blank += !painted.StartPage();
+            EXPECT_TRUE(painted.StartPage())
+                << "pointer " << place.where << ", start " << i + 1 << ": white " << painted.white
+                << ", heading " << painted.heading;
+            Close();
+        }
+        std::printf("blank start panes with the pointer %s: %d of %d\n", place.where, blank,
+                    repeat);
+    }
+}
+
+} // namespace
+} // namespace tnews
