@@ -47,6 +47,17 @@ gboolean RememberFailure(GSignalInvocationHint* /*hint*/, guint count, const GVa
     return TRUE; // stays for the next failure
 }
 
+// Without compositing the engine paints a new page by asking GTK to redraw the view, and GTK
+// can drop that request while it redraws the drop-down next to the pane, whose hover fade runs
+// when the window appears under the pointer and whose drawing reaches into the pane's top rows.
+// The page then stays unpainted until something in it changes. Asking once more when the page
+// has loaded paints it.
+void PaintWhenLoaded(WebKitWebView* view, WebKitLoadEvent event, gpointer /*data*/)
+{
+    if (event == WEBKIT_LOAD_FINISHED)
+        gtk_widget_queue_draw(GTK_WIDGET(view));
+}
+
 } // namespace
 
 const char* PaneBackend()
@@ -80,6 +91,7 @@ void ConfigureWebEngine(wxWebView* view)
     webkit_settings_set_enable_webgl(settings, FALSE);
     webkit_settings_set_enable_webaudio(settings, FALSE);
     webkit_settings_set_enable_media(settings, FALSE);
+    g_signal_connect(webView, "load-changed", G_CALLBACK(PaintWhenLoaded), nullptr);
 
     static const gulong hook = g_signal_add_emission_hook(
         g_signal_lookup("load-failed", WEBKIT_TYPE_WEB_VIEW), 0, RememberFailure, nullptr, nullptr);
