@@ -1,5 +1,7 @@
 #include "local_files.h"
 
+#include "directory/ascii.h"
+
 namespace tnews
 {
 namespace
@@ -52,7 +54,6 @@ std::string FileUrl(std::string_view path)
 {
     if (!IsLocalPath(path))
         return {};
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string url = "file://";
     if (IsDriveLetterPath(path))
         url += '/';
@@ -67,8 +68,7 @@ std::string FileUrl(std::string_view path)
             continue;
         }
         url += '%';
-        url += kHex[byte >> 4];
-        url += kHex[byte & 0x0F];
+        AppendHexByte(url, byte);
     }
     return url;
 }

@@ -1,21 +1,14 @@
 #include "navigation_policy.h"
 
+#include "directory/ascii.h"
+
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 namespace tnews
 {
 namespace
 {
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    std::ranges::transform(lower, lower.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
 
 struct HostPort
 {
@@ -29,8 +22,8 @@ HostPort SplitHostPort(std::string_view authority)
     const std::size_t bracket = authority.rfind(']');
     const std::size_t colon = authority.rfind(':');
     if (colon == std::string_view::npos || (bracket != std::string_view::npos && colon < bracket))
-        return {Lower(authority), {}};
-    return {Lower(authority.substr(0, colon)), std::string(authority.substr(colon + 1))};
+        return {AsciiLower(authority), {}};
+    return {AsciiLower(authority.substr(0, colon)), std::string(authority.substr(colon + 1))};
 }
 
 } // namespace
@@ -40,8 +33,8 @@ NavigationRoute RouteNavigation(std::string_view url, std::string_view directory
     const std::size_t colon = url.find(':');
     if (colon == std::string_view::npos)
         return NavigationRoute::Nowhere;
-    const std::string scheme = Lower(url.substr(0, colon));
-    if (scheme == "file" || Lower(url) == "about:blank")
+    const std::string scheme = AsciiLower(url.substr(0, colon));
+    if (scheme == "file" || AsciiLower(url) == "about:blank")
         return NavigationRoute::Pane;
     if (scheme == "mailto")
         return NavigationRoute::DefaultBrowser;
@@ -70,7 +63,7 @@ NavigationRoute RouteNavigation(std::string_view url, std::string_view directory
 
 bool IsDirectoryServerUrl(std::string_view url, std::string_view directoryHost)
 {
-    const std::string scheme = Lower(url.substr(0, url.find(':')));
+    const std::string scheme = AsciiLower(url.substr(0, url.find(':')));
     return (scheme == "http" || scheme == "https") &&
            RouteNavigation(url, directoryHost) == NavigationRoute::Pane;
 }

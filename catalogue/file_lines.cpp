@@ -2,6 +2,7 @@
 
 #include "catalogue_file.h"
 #include "text_fields.h"
+#include "directory/utf8.h"
 
 #include <cerrno>
 #include <cstring>

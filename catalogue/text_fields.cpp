@@ -1,5 +1,7 @@
 #include "text_fields.h"
 
+#include "directory/ascii.h"
+
 #include <algorithm>
 
 namespace tnews::catalogue
@@ -78,56 +80,10 @@ bool UnescapeField(std::string_view field, std::string& text, std::string& probl
     return true;
 }
 
-bool IsValidUtf8(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    std::size_t i = 0;
-    while (i < text.size())
-    {
-        const unsigned char lead = byte(i);
-        std::size_t length = 0;
-        char32_t code = 0;
-        if (lead < 0x80)
-            length = 1, code = lead;
-        else if (lead >= 0xC2 && lead <= 0xDF)
-            length = 2, code = lead & 0x1F;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            length = 3, code = lead & 0x0F;
-        else if (lead >= 0xF0 && lead <= 0xF4)
-            length = 4, code = lead & 0x07;
-        else
-            return false;
-        if (text.size() - i < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-        {
-            if ((byte(i + k) & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (byte(i + k) & 0x3F);
-        }
-        const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-        if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 bool HasControlCharacter(std::string_view text)
 {
     return std::ranges::any_of(text, [](char c)
                                { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-}
-
-std::string AsciiLower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-    {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
 }
 
 bool IsWebUrl(std::string_view url)

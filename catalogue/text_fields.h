@@ -20,17 +20,11 @@ std::string EscapeField(std::string_view text);
 /// escape, a lone backslash at its end, or a control character other than an escaped TAB or LF.
 bool UnescapeField(std::string_view field, std::string& text, std::string& problem);
 
-/// True if `text` is well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
-bool IsValidUtf8(std::string_view text);
-
 /// True if `text` holds a C0 control character or DEL.
 bool HasControlCharacter(std::string_view text);
 
 /// True if `url` is an absolute http or https URL with a host and no blank or character that is
 /// never valid in a URL.
 bool IsWebUrl(std::string_view url);
-
-/// `text` with ASCII letters in lower case; other bytes unchanged.
-std::string AsciiLower(std::string_view text);
 
 } // namespace tnews::catalogue

@@ -1,5 +1,7 @@
 #include "query_encoding.h"
 
+#include "ascii.h"
+
 namespace tnews
 {
 namespace
@@ -54,7 +56,6 @@ std::optional<std::string> Decode(std::string_view text, bool plusIsBlank)
 
 std::string EncodeQueryValue(std::string_view text)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string encoded;
     encoded.reserve(text.size() * 3);
     for (char ch : text)
@@ -66,8 +67,7 @@ std::string EncodeQueryValue(std::string_view text)
             continue;
         }
         encoded += '%';
-        encoded += kHex[byte >> 4];
-        encoded += kHex[byte & 0x0F];
+        AppendHexByte(encoded, byte);
     }
     return encoded;
 }

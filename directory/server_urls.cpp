@@ -15,14 +15,17 @@ std::optional<std::string> KeywordSearchUrl(std::string_view code, std::string_v
     return url;
 }
 
+std::string VersionText(int major, int minor, int revision)
+{
+    return std::to_string(major) + '.' + std::to_string(minor) + '.' + std::to_string(revision);
+}
+
 std::string UpdateQueryUrl(std::int16_t major, std::int16_t minor, std::int16_t revision,
                            std::string_view host)
 {
     std::string url = "http://";
     url.append(kUserName).append(":").append(kUpdatePassword).append("@").append(host);
-    url.append("/updates/tnewss.php?version=");
-    url.append(std::to_string(major)).append(".").append(std::to_string(minor));
-    url.append(".").append(std::to_string(revision));
+    url.append("/updates/tnewss.php?version=").append(VersionText(major, minor, revision));
     return url;
 }
 

@@ -21,8 +21,12 @@ inline constexpr std::string_view kUpdatePassword = "hup39zk5wcaj7fen";
 std::optional<std::string> KeywordSearchUrl(std::string_view code, std::string_view keywords,
                                             std::string_view host = DirectoryHost);
 
-/// "http://tnewsuser:<update password>@host/updates/tnewss.php?version=A.B.C", each number in
-/// plain decimal.
+/// A version as the program sends and shows it: "A.B.C", each number in plain decimal, never
+/// padded.
+std::string VersionText(int major, int minor, int revision);
+
+/// "http://tnewsuser:<update password>@host/updates/tnewss.php?version=A.B.C", the version as
+/// VersionText writes it.
 std::string UpdateQueryUrl(std::int16_t major, std::int16_t minor, std::int16_t revision,
                            std::string_view host = DirectoryHost);
 

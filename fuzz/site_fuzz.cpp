@@ -11,7 +11,7 @@
 #include "server/keywords.h"
 #include "server/site.h"
 #include "server/site_data.h"
-#include "server/utf8.h"
+#include "directory/utf8.h"
 #include "server/version.h"
 
 #include <algorithm>
@@ -23,6 +23,7 @@
 using tnews::fuzz::Check;
 using tnews::fuzz::Contains;
 using namespace tnews::server;
+using tnews::IsValidUtf8;
 
 namespace
 {

@@ -1,5 +1,7 @@
 #include "access_log.h"
 
+#include "directory/ascii.h"
+
 namespace tnews::server
 {
 namespace
@@ -7,15 +9,13 @@ namespace
 
 void AppendEscaped(std::string& out, std::string_view text, bool escapeBlank)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
     for (char c : text)
     {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte > 0x7E || c == '"' || c == '\\' || (escapeBlank && c == ' '))
         {
             out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
+            AppendHexByte(out, byte, false);
         }
         else
         {

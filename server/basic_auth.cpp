@@ -1,5 +1,7 @@
 #include "basic_auth.h"
 
+#include "directory/ascii.h"
+
 #include <algorithm>
 
 namespace tnews::server
@@ -27,14 +29,9 @@ int Base64Value(char c)
 std::optional<std::string_view> BasicToken(std::string_view authorization)
 {
     constexpr std::string_view kScheme = "basic";
-    if (authorization.size() <= kScheme.size() || authorization[kScheme.size()] != ' ')
+    if (authorization.size() <= kScheme.size() || authorization[kScheme.size()] != ' ' ||
+        !StartsWithAsciiCaseless(authorization, kScheme))
         return std::nullopt;
-    for (std::size_t i = 0; i < kScheme.size(); ++i)
-    {
-        const char c = authorization[i];
-        if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != kScheme[i])
-            return std::nullopt;
-    }
     std::string_view token = authorization.substr(kScheme.size());
     token.remove_prefix(std::min(token.find_first_not_of(' '), token.size()));
     return token;

@@ -1,6 +1,6 @@
 #include "html.h"
 
-#include "utf8.h"
+#include "directory/utf8.h"
 
 #include <algorithm>
 

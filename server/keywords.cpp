@@ -1,6 +1,6 @@
 #include "keywords.h"
 
-#include "utf8.h"
+#include "directory/utf8.h"
 
 #include <sqlite3.h>
 

@@ -1,5 +1,7 @@
 #include "version.h"
 
+#include "directory/server_urls.h"
+
 namespace tnews::server
 {
 namespace
@@ -44,8 +46,7 @@ std::optional<Version> ParseVersion(std::string_view text)
 
 std::string FormatVersion(Version version)
 {
-    return std::to_string(version.major) + '.' + std::to_string(version.minor) + '.' +
-           std::to_string(version.revision);
+    return VersionText(version.major, version.minor, version.revision);
 }
 
 } // namespace tnews::server

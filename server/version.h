@@ -23,7 +23,7 @@ struct Version
 /// signs, blanks, missing or extra parts.
 std::optional<Version> ParseVersion(std::string_view text);
 
-/// "A.B.C" in plain decimal.
+/// "A.B.C" in plain decimal, as the program writes it (VersionText).
 std::string FormatVersion(Version version);
 
 } // namespace tnews::server

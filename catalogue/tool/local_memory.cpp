@@ -3,6 +3,7 @@
 #include "catalogue/text_fields.h"
 #include "json_input.h"
 #include "website_key.h"
+#include "directory/ascii.h"
 
 #include <algorithm>
 

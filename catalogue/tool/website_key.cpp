@@ -1,6 +1,7 @@
 #include "website_key.h"
 
 #include "catalogue/text_fields.h"
+#include "directory/ascii.h"
 
 #include <curl/curl.h>
 

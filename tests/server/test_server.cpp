@@ -1,5 +1,7 @@
 #include "test_server.h"
 
+#include "directory/ascii.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -211,7 +213,6 @@ std::string WireTarget(std::string_view url)
     const std::size_t path = url.find('/', scheme == std::string_view::npos ? 0 : scheme + 3);
     if (path == std::string_view::npos)
         return "/";
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string target;
     for (char c : url.substr(path))
     {
@@ -219,8 +220,7 @@ std::string WireTarget(std::string_view url)
         if (byte <= 0x20 || byte >= 0x7F)
         {
             target += '%';
-            target += kHex[byte >> 4];
-            target += kHex[byte & 0x0F];
+            AppendHexByte(target, byte);
         }
         else
         {

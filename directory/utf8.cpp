@@ -1,6 +1,6 @@
 #include "utf8.h"
 
-namespace tnews::server
+namespace tnews
 {
 
 char32_t NextCodePoint(std::string_view text, std::size_t& pos)
@@ -91,4 +91,4 @@ void AppendUtf8(std::string& out, char32_t code)
     out += static_cast<char>(0x80 | (code & 0x3F));
 }
 
-} // namespace tnews::server
+} // namespace tnews

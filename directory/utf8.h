@@ -1,11 +1,11 @@
-// UTF-8 checks shared by the catalogue loader and the HTML pages.
+// UTF-8 checks shared by the catalogue's readers, the server's pages and its search.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace tnews::server
+namespace tnews
 {
 
 /// Returned by NextCodePoint for a byte that does not start a well-formed sequence.
@@ -21,4 +21,4 @@ bool IsValidUtf8(std::string_view text);
 /// `code` encoded as UTF-8 appended to `out`; code must be a valid scalar value.
 void AppendUtf8(std::string& out, char32_t code);
 
-} // namespace tnews::server
+} // namespace tnews
