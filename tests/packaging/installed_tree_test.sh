@@ -10,6 +10,7 @@ rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1 ||
     fail "cmake --install failed: $(cat "$prefix.log")"
 
+sizes="16 32 48 128 256"
 expected=$(grep -v "^$" <<EOF2 | sort
 bin/tnews
 bin/tnews-server
@@ -18,11 +19,7 @@ lib/tnews/help.htm
 lib/tnews/start.html
 lib/tnews/tnews
 share/applications/$id.desktop
-share/icons/hicolor/128x128/apps/$id.png
-share/icons/hicolor/16x16/apps/$id.png
-share/icons/hicolor/256x256/apps/$id.png
-share/icons/hicolor/32x32/apps/$id.png
-share/icons/hicolor/48x48/apps/$id.png
+$(for size in $sizes; do echo "share/icons/hicolor/${size}x$size/apps/$id.png"; done)
 share/icons/hicolor/scalable/apps/$id.svg
 share/man/man1/tnews-server.1.gz
 share/man/man1/tnews.1.gz
@@ -39,14 +36,12 @@ actual=$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort
 $(diff <(echo "$expected") <(echo "$actual") || true)"
 
 # The program runs from its folder through a relative link, so the tree can move as a whole.
-link=$(readlink "$prefix/bin/tnews") || fail "bin/tnews is not a link"
-case "$link" in /*) fail "bin/tnews links to an absolute path: $link" ;; esac
-[ "$(realpath "$prefix/bin/tnews")" = "$(realpath "$prefix/lib/tnews/tnews")" ] ||
-    fail "bin/tnews links to $link, not to lib/tnews/tnews"
+[ "$(readlink "$prefix/bin/tnews")" = ../lib/tnews/tnews ] ||
+    fail "bin/tnews is not a link to ../lib/tnews/tnews"
 [ -x "$prefix/lib/tnews/tnews" ] && [ -x "$prefix/bin/tnews-server" ] ||
     fail "the programs are not executable"
 
-for size in 16 32 48 128 256; do
+for size in $sizes; do
     icon=$prefix/share/icons/hicolor/${size}x$size/apps/$id.png
     [ "$(identify -format '%wx%h' "$icon")" = "${size}x$size" ] ||
         fail "$icon is $(identify -format '%wx%h' "$icon") pixels"

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 namespace tnews::catalogue
@@ -27,10 +26,15 @@ std::string Describe(const Paper& p)
            "|" + sources;
 }
 
-int RunTool(const std::vector<std::string>& args, std::string& err)
+// Runs "build" over the fixture in `folder` into `output`; its exit status, its errors in `err`.
+int Build(const std::filesystem::path& folder, const std::filesystem::path& output,
+          std::string& err)
 {
     std::ostringstream out, errors;
-    const int status = RunCommand(args, out, errors);
+    const int status =
+        RunCommand({"build", "--output", output.string(), "--curated",
+                    (folder / "curated.tsv").string(), "--sources", (folder / "sources").string()},
+                   out, errors);
     err = errors.str();
     return status;
 }
@@ -67,19 +71,17 @@ TEST(BuilderTest, MergesDuplicatesLetsCuratedWinAndDropsWhatIsNoPaper)
     };
     EXPECT_EQ(papers, expected);
 
-    EXPECT_EQ(summary.merged, (std::map<std::string, std::size_t>{{"local-memory", 2},
-                                                                  {"wikidata", 1}}));
-    const Tally dropped = {{"local-memory",
-                            {{"TV station", 1},
-                             {"radio station", 2},
-                             {"a social-media page as website", 1}}},
-                           {"wikidata", {}}};
+    EXPECT_EQ(summary.merged,
+              (std::map<std::string, std::size_t>{{"local-memory", 2}, {"wikidata", 1}}));
+    const Tally dropped = {
+        {"local-memory",
+         {{"TV station", 1}, {"radio station", 2}, {"a social-media page as website", 1}}},
+        {"wikidata", {}}};
     EXPECT_EQ(summary.dropped, dropped);
-    const Tally leftOut = {
-        {"local-memory", {{"a country the list has no entry for: Andorra", 1}}},
-        {"wikidata",
-         {{"US paper whose place of publication names no single state", 1},
-          {"no name in English", 1}}}};
+    const Tally leftOut = {{"local-memory", {{"a country the list has no entry for: Andorra", 1}}},
+                           {"wikidata",
+                            {{"US paper whose place of publication names no single state", 1},
+                             {"no name in English", 1}}}};
     EXPECT_EQ(summary.leftOut, leftOut);
     EXPECT_EQ(catalogue.sources[1].attribution, "MIT License\n\nCopyright (c) 2017 Fixture Group");
     EXPECT_EQ(catalogue.rules.size(), PlaceRules().size());
@@ -90,20 +92,11 @@ TEST(BuilderTest, SameInputsGiveTheSameBytes)
 {
     TempFolder folder;
     WriteFixture(folder.Path());
-    const std::filesystem::path first = folder.Path() / "first.tsv";
-    const std::filesystem::path second = folder.Path() / "second.tsv";
     std::string err;
-    for (const auto& output : {first, second})
-    {
-        ASSERT_EQ(RunTool({"build", "--output", output.string(), "--curated",
-                       (folder.Path() / "curated.tsv").string(), "--sources",
-                       (folder.Path() / "sources").string()},
-                      err),
-                  0)
-            << err;
-    }
-    EXPECT_EQ(Slurp(first), Slurp(second));
-    EXPECT_NO_THROW(LoadCatalogue(first));
+    for (const char* output : {"first.tsv", "second.tsv"})
+        ASSERT_EQ(Build(folder.Path(), folder.Path() / output, err), 0) << err;
+    EXPECT_EQ(Slurp(folder.Path() / "first.tsv"), Slurp(folder.Path() / "second.tsv"));
+    EXPECT_NO_THROW(LoadCatalogue(folder.Path() / "first.tsv"));
 }
 
 TEST(BuilderTest, BadInputStopsTheBuildAndKeepsThePreviousCatalogue)
@@ -116,21 +109,18 @@ TEST(BuilderTest, BadInputStopsTheBuildAndKeepsThePreviousCatalogue)
     };
     const std::string usa = "sources/local-memory/LocalMemoryProject/Sources/USA/usa.json";
     const std::string wikidata = "sources/wikidata/newspapers-with-website.json";
-    const std::string town = "sources/local-memory/LocalMemoryProject/Sources/Canada/Whitehorse/"
-                             "source.json";
     const Case cases[] = {
         {"curated.tsv", "# x\nu\tTexas\tFour Fields\thttps://four.example/\n",
          "curated.tsv:2: expected 5 or 6 tab-separated fields, found 4"},
         {"curated.tsv", "i\tCrotia\tGlas Istre\tPula\thttps://www.glasistre.hr/\n",
          "curated.tsv:1: \"Crotia\" lists no papers of its own"},
-        {"curated.tsv", "u\tTexas\tCut\tAustin\thttps://cut.example/", "curated.tsv:1: the last line"},
         {usa, "{\"TX\": {\"newspaper\": [\n{\"name\": \"Cut sh", "usa.json:2: not valid JSON"},
-        {usa, "{\"TX\": {\"newspaper\": [{\"name\": \"N\", \"city-county-name\": \"\", "
-              "\"website\": 7}]}}\n",
+        {usa,
+         "{\"TX\": {\"newspaper\": [{\"name\": \"N\", \"city-county-name\": \"\", "
+         "\"website\": 7}]}}\n",
          "usa.json: state TX, newspaper 1: \"website\" is not a string"},
-        {town, "{\"newspaper\": \"none\"}", "source.json: the document: \"newspaper\" is not an array"},
-        {wikidata, "{\"head\": {}}", "newspapers-with-website.json: the document: \"results\" is "
-                                     "missing"},
+        {wikidata, "{\"head\": {}}",
+         "newspapers-with-website.json: the document: \"results\" is missing"},
         {wikidata, "", "newspapers-with-website.json: can't open"},
     };
     for (const Case& c : cases)
@@ -138,28 +128,20 @@ TEST(BuilderTest, BadInputStopsTheBuildAndKeepsThePreviousCatalogue)
         TempFolder folder;
         WriteFixture(folder.Path());
         const std::filesystem::path output = folder.Path() / "catalogue.tsv";
-        const std::vector<std::string> args = {"build",
-                                               "--output",
-                                               output.string(),
-                                               "--curated",
-                                               (folder.Path() / "curated.tsv").string(),
-                                               "--sources",
-                                               (folder.Path() / "sources").string()};
         std::string err;
-        ASSERT_EQ(RunTool(args, err), 0) << err;
+        ASSERT_EQ(Build(folder.Path(), output, err), 0) << err;
         const std::string before = Slurp(output);
         if (c.text.empty())
             std::filesystem::remove(folder.Path() / c.file);
         else
             WriteFile(folder.Path() / c.file, c.text);
 
-        EXPECT_EQ(RunTool(args, err), 1) << c.file << ": " << c.text;
-        EXPECT_NE(err.find(c.message), std::string::npos) << "input: " << c.text << "\ngot: " << err;
+        EXPECT_EQ(Build(folder.Path(), output, err), 1) << c.file << ": " << c.text;
+        EXPECT_NE(err.find(c.message), std::string::npos)
+            << "input: " << c.text << "\ngot: " << err;
         EXPECT_EQ(Slurp(output), before) << c.file;
-        std::size_t files = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path()))
-            ++files;
-        EXPECT_EQ(files, 3u) << "a temporary file was left behind";
+        const auto files = std::distance(std::filesystem::directory_iterator(folder.Path()), {});
+        EXPECT_EQ(files, 3) << "a temporary file was left behind";
     }
 }
 

@@ -1,5 +1,5 @@
-// A small curated list and data sets in the layout of data/sources, written to a temporary
-// folder, for the builder's and the exporter's tests.
+// A temporary folder, and a small curated list and data sets in the layout of data/sources for
+// the builder's and the exporter's tests.
 #pragma once
 
 #include <filesystem>
@@ -22,13 +22,10 @@ private:
     std::filesystem::path m_path;
 };
 
-/// Writes `text` to `file`, making its folders.
-void WriteFile(const std::filesystem::path& file, const std::string& text);
+void WriteFile(const std::filesystem::path& file, const std::string& text); // makes its folders
+std::string Slurp(const std::filesystem::path& file); // empty when it can't be read
 
-/// The contents of `file`; empty when it can't be read.
-std::string Slurp(const std::filesystem::path& file);
-
-/// The fixture: `root`/curated.tsv and `root`/sources/{local-memory,wikidata}/...
+/// `root`/curated.tsv and `root`/sources/{local-memory,wikidata}/...
 void WriteFixture(const std::filesystem::path& root);
 
 } // namespace tnews::catalogue::testing

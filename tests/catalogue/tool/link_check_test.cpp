@@ -1,9 +1,15 @@
 #include "catalogue/tool/commands.h"
 #include "catalogue/tool/link_check.h"
 #include "fixture_sources.h"
-#include "loopback_sites.h"
 
 #include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <map>
 #include <sstream>
@@ -13,8 +19,104 @@ namespace tnews::catalogue
 namespace
 {
 
-using testing::LoopbackSites;
 using testing::TempFolder;
+
+// Websites on loopback: pages that answer, redirect, are missing, gone, slow or refuse HEAD; a
+// port that resets every connection; and a TLS server whose certificate nobody signed.
+class LoopbackSites
+{
+public:
+    explicit LoopbackSites(const std::filesystem::path& certificateFolder)
+    {
+        m_http.Get("/ok", [](const auto&, auto& res) { res.set_content("fine", "text/plain"); });
+        for (const auto& [from, to] : {std::pair{"/r1", "/r2"}, {"/r2", "/ok"}, {"/loop", "/loop"}})
+            m_http.Get(from, [to](const auto&, auto& res) { res.set_redirect(to, 301); });
+        m_http.Get("/missing", [](const auto&, auto& res) { res.status = 404; });
+        m_http.Get("/gone", [](const auto&, auto& res) { res.status = 410; });
+        m_http.Get("/slow",
+                   [this](const auto&, auto& res)
+                   {
+                       for (int i = 0; i < 30 && !m_stopping; ++i)
+                           std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                       res.set_content("late", "text/plain");
+                   });
+        m_http.Get("/no-head",
+                   [](const httplib::Request& req, auto& res)
+                   {
+                       if (req.method == "HEAD")
+                           res.status = 405;
+                       else
+                           res.set_content("only GET", "text/plain");
+                   });
+        m_httpPort = m_http.bind_to_any_port("127.0.0.1");
+        m_threads.emplace_back([this] { m_http.listen_after_bind(); });
+
+        const std::string key = (certificateFolder / "key.pem").string();
+        const std::string certificate = (certificateFolder / "certificate.pem").string();
+        const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "
+                                    "/CN=127.0.0.1 -keyout '" +
+                                    key + "' -out '" + certificate + "' >/dev/null 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        m_tls = std::make_unique<httplib::SSLServer>(certificate.c_str(), key.c_str());
+        m_tls->Get("/", [](const auto&, auto& res) { res.set_content("secret", "text/plain"); });
+        m_tlsPort = m_tls->bind_to_any_port("127.0.0.1");
+        m_threads.emplace_back([this] { m_tls->listen_after_bind(); });
+
+        // Reads the request's first bytes, then closes with a zero linger time: the client
+        // gets a reset instead of an answer.
+        m_resetSocket = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* generic = reinterpret_cast<sockaddr*>(&address);
+        EXPECT_TRUE(bind(m_resetSocket, generic, length) == 0 && listen(m_resetSocket, 16) == 0 &&
+                    getsockname(m_resetSocket, generic, &length) == 0);
+        m_resetPort = ntohs(address.sin_port);
+        m_threads.emplace_back(
+            [this]
+            {
+                for (pollfd ready{m_resetSocket, POLLIN, 0}; !m_stopping;)
+                {
+                    const int client =
+                        poll(&ready, 1, 100) > 0 ? accept(m_resetSocket, nullptr, nullptr) : -1;
+                    if (client < 0)
+                        continue;
+                    char buffer[256];
+                    (void)recv(client, buffer, sizeof buffer, 0);
+                    const linger reset{1, 0};
+                    setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+                    close(client);
+                }
+            });
+    }
+    ~LoopbackSites()
+    {
+        m_stopping = true;
+        m_http.stop();
+        m_tls->stop();
+        for (std::thread& thread : m_threads)
+            thread.join();
+        close(m_resetSocket);
+    }
+
+    std::string Http(const std::string& path) const { return Url("http", m_httpPort, path); }
+    std::string SelfSignedTls() const { return Url("https", m_tlsPort, "/"); }
+    std::string TlsToPlainText() const { return Url("https", m_httpPort, "/ok"); }
+    std::string Resetting() const { return Url("http", m_resetPort, "/"); }
+
+private:
+    static std::string Url(const char* scheme, int port, const std::string& path)
+    {
+        return std::string(scheme) + "://127.0.0.1:" + std::to_string(port) + path;
+    }
+
+    httplib::Server m_http;
+    std::unique_ptr<httplib::SSLServer> m_tls;
+    int m_httpPort = 0, m_tlsPort = 0, m_resetPort = 0, m_resetSocket = -1;
+    std::atomic<bool> m_stopping{false};
+    std::vector<std::thread> m_threads;
+};
 
 TEST(LinkCheckTest, RecordsWhatEachSiteAnswers)
 {
@@ -43,12 +145,10 @@ TEST(LinkCheckTest, RecordsWhatEachSiteAnswers)
     std::vector<std::string> websites;
     for (const Case& c : cases)
         websites.push_back(c.website);
-    CheckOptions options;
-    options.concurrency = 3;
-    options.timeoutSeconds = 1;
-    options.maxRedirects = 5;
+    const CheckOptions options{.concurrency = 3, .timeoutSeconds = 1, .maxRedirects = 5};
     std::map<std::string, LinkCheck> results;
-    CheckWebsites(websites, options, [&](const LinkCheck& check) { results[check.website] = check; });
+    CheckWebsites(websites, options,
+                  [&](const LinkCheck& check) { results[check.website] = check; });
 
     ASSERT_EQ(results.size(), std::size(cases));
     for (const Case& c : cases)
@@ -71,35 +171,30 @@ TEST(LinkCheckTest, CommandAppendsAsItGoesAndResumesWhereItStopped)
     const std::filesystem::path catalogue = folder.Path() / "catalogue.tsv";
     std::string text = "source\tcurated\tBy hand\tCC0 1.0\t\t\n";
     for (const char* path : {"/ok", "/missing", "/gone"})
-        text += "paper\tu\tTexas\t\tPaper " + std::string(path) +
-                "\tnewspaper\t\t" + sites.Http(path) + "\t\tcurated\n";
+        text += "paper\tu\tTexas\t\tPaper " + std::string(path) + "\tnewspaper\t\t" +
+                sites.Http(path) + "\t\tcurated\n";
     testing::WriteFile(catalogue, text);
 
-    const auto run = [&](std::vector<std::string> extra)
+    const auto run = [&](std::vector<std::string> args)
     {
-        std::vector<std::string> args = {"check", "--catalogue", catalogue.string(), "--timeout",
-                                         "2"};
-        args.insert(args.end(), extra.begin(), extra.end());
+        args.insert(args.begin(), {"check", "--catalogue", catalogue.string(), "--timeout", "2"});
         std::ostringstream out, err;
         EXPECT_EQ(RunCommand(args, out, err), 0) << err.str();
         return out.str();
     };
     const auto lines = [&]
     {
-        std::size_t count = 0;
-        std::istringstream in(testing::Slurp(ChecksFileFor(catalogue)));
-        for (std::string line; std::getline(in, line);)
-            ++count;
-        return count;
+        const std::string checks = testing::Slurp(ChecksFileFor(catalogue));
+        return std::count(checks.begin(), checks.end(), '\n');
     };
     EXPECT_NE(run({"--limit", "2"}).find("checked 2 websites: 1 answered, 1 failed"),
               std::string::npos);
-    EXPECT_EQ(lines(), 2u);
+    EXPECT_EQ(lines(), 2);
     EXPECT_NE(run({}).find("checked 1 websites"), std::string::npos);
-    EXPECT_EQ(lines(), 3u);
+    EXPECT_EQ(lines(), 3);
     EXPECT_NE(run({}).find("checked 0 websites"), std::string::npos);
     run({"--all"});
-    EXPECT_EQ(lines(), 6u);
+    EXPECT_EQ(lines(), 6);
     const std::vector<LinkCheck> checks = LoadChecks(ChecksFileFor(catalogue));
     ASSERT_EQ(checks.size(), 3u);
     EXPECT_EQ(checks[2].httpStatus, 410);

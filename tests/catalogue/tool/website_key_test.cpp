@@ -32,13 +32,9 @@ TEST(WebsiteKeyTest, SocialMediaPagesAreNoWebsiteOfTheirOwn)
 {
     const std::pair<const char*, bool> cases[] = {
         {"https://www.facebook.com/reporternews", true},
-        {"https://m.facebook.com/reporternews", true},
         {"http://twitter.com/#!/clearwaternews", true},
-        {"https://x.com/paper", true},
         {"https://www.youtube.com/user/paper/videos", true},
-        {"https://instagram.com/paper", true},
         {"https://notfacebook.com/", false},
-        {"https://box.com/", false},
         {"https://paper.wordpress.com/", false},
         {"https://www.facebook.com.example.org/", false},
     };

@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# Runs the installed server under strace through start-up, every kind of request and SIGTERM,
-# and checks that it needs nothing the installed service's sandbox refuses: every system call in
-# its SystemCallFilter, every socket in its RestrictAddressFamilies, and no memory both writable
-# and executable (MemoryDenyWriteExecute). A call the filter refused would fail with EPERM.
-#   service_syscalls_test.sh PREFIX
+# Checks the installed service: systemd-analyze finds no fault in it (it also looks for the
+# program and the manual page it names) and keeps its exposure at 1.5 or below; and the installed
+# server, run under strace through start-up, every kind of request and SIGTERM, needs nothing the
+# sandbox refuses: every system call in its SystemCallFilter, every socket in its
+# RestrictAddressFamilies, and no memory both writable and executable (MemoryDenyWriteExecute).
+#   service_test.sh PREFIX
 source "$(dirname "$0")/lib.sh"
 prefix=$1
 unit=$prefix/lib/systemd/system/tnews-server.service
 work=$(mktemp -d)
 trap 'stop_server; rm -rf "$work"' EXIT
+
+# Unknown settings and groups are only warnings to systemd-analyze; here they are faults.
+out=$(MANPATH=$prefix/share/man systemd-analyze verify "$unit" 2>&1) && [ -z "$out" ] ||
+    fail "systemd-analyze verify $unit: $out"
+exposure=$(systemd-analyze security --offline=yes --threshold=15 "$unit" 2>&1) ||
+    fail "the service is exposed more than 1.5: $(grep -E '✗|Overall' <<<"$exposure")"
 
 # The system calls of groups and names, nested groups expanded, from systemd's own tables.
 systemd-analyze syscall-filter >"$work/groups" 2>/dev/null || fail "systemd-analyze syscall-filter failed"
@@ -28,27 +35,16 @@ expand()
         END { n = split(want, names, " "); for (i = 1; i <= n; i++) add(names[i]) }
     ' "$work/groups" | sort -u
 }
-allow=() deny=()
-while read -r line; do
-    case "$line" in
-    '~'*) deny+=(${line#\~}) ;;
-    *) [ ${#deny[@]} -eq 0 ] || fail "$unit: an allow list after a deny list"; allow+=($line) ;;
-    esac
-done < <(sed -n 's/^SystemCallFilter=//p' "$unit")
-[ ${#allow[@]} -gt 0 ] || fail "$unit has no SystemCallFilter allow list"
-comm -23 <(expand "${allow[@]}") <(expand "${deny[@]}") >"$work/allowed"
+allow=$(sed -n 's/^SystemCallFilter=\([^~]\)/\1/p' "$unit")
+deny=$(sed -n 's/^SystemCallFilter=~//p' "$unit")
+[ -n "$allow" ] || fail "$unit has no SystemCallFilter allow list"
+comm -23 <(expand $allow) <(expand $deny) >"$work/allowed"
 families=$(sed -n 's/^RestrictAddressFamilies=//p' "$unit")
 [ -n "$families" ] || fail "$unit has no RestrictAddressFamilies"
 
-strace -f -qq -o "$work/trace" "$prefix/bin/tnews-server" --port 0 >"$work/log" 2>&1 &
-strace_pid=$!
-for _ in $(seq 200); do
-    grep -q 'listening on' "$work/log" && break
-    kill -0 "$strace_pid" 2>/dev/null || fail "the server did not start: $(cat "$work/log")"
-    sleep 0.05
-done
+start_server "$work/log" strace -f -qq -o "$work/trace" "$prefix/bin/tnews-server"
+strace_pid=$server_pid
 port=$(sed -n 's|.*listening on http://[^:]*:\([0-9]*\)/.*|\1|p' "$work/log")
-[ -n "$port" ] || fail "the server did not start within 10 s: $(cat "$work/log")"
 server_pid=$(head -n 1 "$work/trace" | cut -d' ' -f1)
 
 # Prints the status code of a GET of the path, with Basic credentials when given.
@@ -86,4 +82,5 @@ for family in $(grep -o 'socket(AF_[A-Z0-9]*' "$work/trace" | cut -d'(' -f2 | so
 done
 ! grep -E '(mmap|mprotect)\(.*(PROT_WRITE\|PROT_EXEC|PROT_EXEC\|PROT_WRITE)' "$work/trace" ||
     fail "the server maps memory writable and executable"
-echo "ok: $(wc -l <"$work/used") system calls, all allowed by $unit"
+echo "ok: $unit, $(grep -o 'exposure level.*' <<<"$exposure"),"\
+    "$(wc -l <"$work/used") system calls, all allowed"
