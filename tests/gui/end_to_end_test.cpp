@@ -7,14 +7,13 @@
 #include "test_server.h"
 
 #include <gtest/gtest.h>
-#include <wx/choice.h>
 #include <wx/textctrl.h>
-#include <wx/webview.h>
 
 #include <webkit2/webkit2.h>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace tnews
 {
@@ -59,41 +58,25 @@ protected:
     // this asks the engine directly.
     std::string Evaluate(const std::string& script)
     {
-        struct Outcome
-        {
-            bool done = false;
-            std::string value;
-        };
-        auto outcome = std::make_shared<Outcome>();
+        // Shared with the engine's answer, which may come after the wait has given up.
+        auto outcome = std::make_shared<std::optional<std::string>>();
         webkit_web_view_evaluate_javascript(
             static_cast<WebKitWebView*>(view->GetNativeBackend()), script.c_str(), -1, nullptr,
             nullptr, nullptr,
             [](GObject* object, GAsyncResult* result, gpointer data)
             {
-                std::unique_ptr<std::shared_ptr<Outcome>> owner(
-                    static_cast<std::shared_ptr<Outcome>*>(data));
-                Outcome& out = **owner;
+                const std::unique_ptr<std::shared_ptr<std::optional<std::string>>> out(
+                    static_cast<std::shared_ptr<std::optional<std::string>>*>(data));
                 GError* error = nullptr;
                 JSCValue* value = webkit_web_view_evaluate_javascript_finish(
                     WEBKIT_WEB_VIEW(object), result, &error);
-                if (value)
-                {
-                    char* text = jsc_value_to_string(value);
-                    out.value = text;
-                    g_free(text);
-                    g_object_unref(value);
-                }
-                else
-                {
-                    out.value = std::string("(script failed: ") + error->message + ")";
-                    g_error_free(error);
-                }
-                out.done = true;
+                gchar* text = value ? jsc_value_to_string(value) : nullptr;
+                **out = value ? std::string(text) : std::string("(failed: ") + error->message + ")";
+                g_free(text);
+                value ? g_object_unref(value) : g_error_free(error);
             },
-            new std::shared_ptr<Outcome>(outcome));
-        if (!WaitFor([&] { return outcome->done; }))
-            return "(no answer)";
-        return outcome->value;
+            new std::shared_ptr<std::optional<std::string>>(outcome));
+        return WaitFor([&] { return outcome->has_value(); }) ? **outcome : "(no answer)";
     }
 
     TestServer server{TestServerOptions{.catalogue = RealCataloguePath()}};
@@ -122,7 +105,8 @@ TEST_F(EndToEndTest, EveryRoadReachesItsPage)
 TEST_F(EndToEndTest, LargeListingIndexJumpsWithinThePage)
 {
     ChoosePlace(kMenuUSA, "u", "California");
-    ASSERT_TRUE(WaitForPageSource(view, "<h1 id=\"top\">California newspapers")) << PageSource(view);
+    ASSERT_TRUE(WaitForPageSource(view, "<h1 id=\"top\">California newspapers"))
+        << PageSource(view);
     EXPECT_EQ(Evaluate("String(window.scrollY)"), "0");
 
     // The index entry for S, as a user would click it.
