@@ -7,16 +7,28 @@ namespace tnews
 namespace
 {
 
+// Failed loads of the directory server's URLs get the program's page about it, so they are
+// exactly the http(s) URLs the pane shows.
 TEST(NavigationPolicyTest, PaneShowsOnlyLocalFilesAndTheDirectoryServer)
 {
     using enum NavigationRoute;
-    const std::pair<const char*, NavigationRoute> cases[] = {
+    static constexpr const char* kServer = "localhost:8047";
+    const struct
+    {
+        const char* url;
+        NavigationRoute route;
+        const char* host = kServer;
+    } cases[] = {
         {"file:///opt/tnews/start.html", Pane},
         {"about:blank", Pane},
         {"http://localhost:8047/", Pane},
         {"http://tnewsuser:pw@localhost:8047/software/news/tnewsudb.php?region=usa", Pane},
-        {"HTTP://LOCALHOST:8047/x", Pane},
+        {"HTTP://u:p@LOCALHOST:8047/x", Pane},
         {"https://localhost:8047/x", Pane},
+        {"http://News.Example.org/", Pane, "news.example.org"}, // no port: the scheme's own
+        {"http://news.example.org:80/x", Pane, "news.example.org"},
+        {"http://news.example.org:8080/", DefaultBrowser, "news.example.org"},
+        {"http://[::1]:8047/", Pane, "[::1]:8047"},
         {"http://localhost/", DefaultBrowser}, // another port
         {"http://localhost:80470/", DefaultBrowser},
         {"http://127.0.0.1:8047/", DefaultBrowser}, // another host name
@@ -32,29 +44,13 @@ TEST(NavigationPolicyTest, PaneShowsOnlyLocalFilesAndTheDirectoryServer)
         {"http:localhost:8047", Nowhere},
         {"", Nowhere},
     };
-    for (const auto& [url, route] : cases)
-        EXPECT_EQ(RouteNavigation(url, "localhost:8047"), route) << url;
-}
-
-TEST(NavigationPolicyTest, HostWithoutPortMeansTheSchemesDefault)
-{
-    EXPECT_EQ(RouteNavigation("http://News.Example.org/", "news.example.org"),
-              NavigationRoute::Pane);
-    EXPECT_EQ(RouteNavigation("http://news.example.org:80/x", "news.example.org"),
-              NavigationRoute::Pane);
-    EXPECT_EQ(RouteNavigation("http://news.example.org:8080/", "news.example.org"),
-              NavigationRoute::DefaultBrowser);
-    EXPECT_EQ(RouteNavigation("http://[::1]:8047/", "[::1]:8047"), NavigationRoute::Pane);
-}
-
-// Failed loads of these get the program's page about the directory server.
-TEST(NavigationPolicyTest, DirectoryServerUrlsAreThePanesWebPages)
-{
-    for (const char* url : {"HTTP://u:p@Localhost:8047/x", "https://localhost:8047/"})
-        EXPECT_TRUE(IsDirectoryServerUrl(url, "localhost:8047")) << url;
-    for (const char* url : {"file:///opt/tnews/start.html", "about:blank", "http://localhost/",
-                            "http://evil.org/?localhost:8047", ""})
-        EXPECT_FALSE(IsDirectoryServerUrl(url, "localhost:8047")) << url;
+    for (const auto& c : cases)
+    {
+        const std::string_view url = c.url;
+        EXPECT_EQ(RouteNavigation(url, c.host), c.route) << url;
+        const bool web = !url.starts_with("file:") && !url.starts_with("about:");
+        EXPECT_EQ(IsDirectoryServerUrl(url, c.host), c.route == Pane && web) << url;
+    }
 }
 
 } // namespace

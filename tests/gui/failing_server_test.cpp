@@ -1,12 +1,11 @@
 // The program against a directory server that fails: nothing listening, answering 500, closing
 // the connection, or taking the request and never answering. The window keeps answering, a
 // failed load shows the program's own page, and its link tries the same URL again.
+#include "challenging_server.h"
 #include "gui_support.h"
-#include "raw_server.h"
 
 #include <gtest/gtest.h>
 #include <wx/choice.h>
-#include <wx/webview.h>
 
 namespace tnews
 {
@@ -42,12 +41,7 @@ protected:
     }
     void QueueChoice(int position)
     {
-        form->CallAfter(
-            [this, position]
-            {
-                combo->SetSelection(position);
-                form->Combo1_Click();
-            });
+        form->CallAfter([this, position] { Choose(form, position); });
     }
     // The window answers at once while the pane waits or fails.
     void ExpectTheWindowAnswers()
@@ -65,16 +59,16 @@ protected:
 
 TEST_F(FailingServerTest, ServerThatFailsOrStalls)
 {
-    RawServer server;
+    ChallengingServer server;
     Open(server.Host());
     const struct
     {
-        RawServer::Mode mode;
+        ChallengingServer::Mode mode;
         const char* page; // what the pane shows; nullptr: still waiting
     } failures[] = {
-        {RawServer::Mode::Status500, "<title>Failure</title>"}, // the server's own page
-        {RawServer::Mode::Close, kNotAnswering},
-        {RawServer::Mode::Stall, nullptr},
+        {ChallengingServer::Mode::Status500, "<title>Failure</title>"}, // the server's own page
+        {ChallengingServer::Mode::Close, kNotAnswering},
+        {ChallengingServer::Mode::Stall, nullptr},
     };
     for (const auto& failure : failures)
     {
@@ -89,38 +83,23 @@ TEST_F(FailingServerTest, ServerThatFailsOrStalls)
         }
         ExpectTheWindowAnswers();
 
-        // Later the server answers again, and so does the next choice.
-        server.SetMode(RawServer::Mode::Answer);
+        // Later the server answers again, and so does the next choice; a load that the newer
+        // one cancelled has not failed.
+        server.SetMode(ChallengingServer::Mode::Answer);
         QueueChoice(44);
-        EXPECT_TRUE(WaitForPageSource(view, "<title>Answer</title>")) << PageSource(view);
-        EXPECT_EQ(server.Requests().back(),
+        EXPECT_TRUE(WaitForPageSource(view, "<title>Listing</title>")) << PageSource(view);
+        HandleEvents(std::chrono::milliseconds(300));
+        EXPECT_NE(PageSource(view).find("<title>Listing</title>"), std::string::npos)
+            << PageSource(view);
+        EXPECT_EQ(server.Requests().back().line,
                   "GET /software/news/tnewsudb.php?region=usa&state=Tennessee HTTP/1.1");
     }
-}
-
-TEST_F(FailingServerTest, ALoadANewerOneReplacesHasNotFailed)
-{
-    RawServer server;
-    Open(server.Host());
-    server.SetMode(RawServer::Mode::Stall);
-    QueueChoice(45);
-    ASSERT_TRUE(WaitFor([&] { return server.Requests().size() == 1; }));
-    server.SetMode(RawServer::Mode::Answer);
-    QueueChoice(44); // the engine cancels the load still waiting
-    EXPECT_TRUE(WaitForPageSource(view, "<title>Answer</title>"));
-    HandleEvents(std::chrono::milliseconds(300));
-    EXPECT_NE(PageSource(view).find("<title>Answer</title>"), std::string::npos)
-        << PageSource(view);
 }
 
 TEST_F(FailingServerTest, NoServerGetsAPageThatTriesTheSameUrlAgain)
 {
     // A port with nothing behind it, which a server takes over later.
-    int port = 0;
-    {
-        RawServer probe;
-        port = std::stoi(probe.Host().substr(probe.Host().find(':') + 1));
-    }
+    const int port = ChallengingServer().Port();
     const std::string host = "127.0.0.1:" + std::to_string(port);
     Open(host);
     QueueChoice(4); // Arkansas
@@ -134,10 +113,10 @@ TEST_F(FailingServerTest, NoServerGetsAPageThatTriesTheSameUrlAgain)
         EXPECT_NE(page.find(words), std::string::npos) << words << "\n" << page;
     ExpectTheWindowAnswers();
 
-    RawServer server(port);
+    ChallengingServer server(port);
     view->RunScript("document.querySelector('a').click()");
-    EXPECT_TRUE(WaitForPageSource(view, "<title>Answer</title>")) << PageSource(view);
-    EXPECT_EQ(server.Requests().back(),
+    EXPECT_TRUE(WaitForPageSource(view, "<title>Listing</title>")) << PageSource(view);
+    EXPECT_EQ(server.Requests().back().line,
               "GET /software/news/tnewsudb.php?region=usa&state=Arkansas HTTP/1.1");
 }
 

@@ -1,23 +1,19 @@
-// What the GUI tests share: waiting for events, finding controls, and a main window whose
-// browser pane records what it is asked to show.
+// What the GUI tests share: waiting for events, finding controls, choosing as a user does, and
+// a main window on the real web engine.
 #pragma once
 
 #include "app/form1.h"
-#include "browser/twips.h"
 #include "browser/utf8.h"
 
 #include <wx/app.h>
-#include <wx/panel.h>
+#include <wx/choice.h>
 #include <wx/utils.h>
 #include <wx/webview.h>
 
 #include <chrono>
-#include <cmath>
 #include <functional>
-#include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace tnews
 {
@@ -51,6 +47,17 @@ inline void SendMenu(wxWindow* window, int id)
     window->ProcessWindowEvent(command);
 }
 
+/// Chooses the drop-down's entry at `position`, as the toolkit reports a user's choice.
+inline void Choose(wxWindow* form, int position)
+{
+    auto* combo = dynamic_cast<wxChoice*>(wxWindow::FindWindowByName("Combo1", form));
+    combo->SetSelection(position);
+    wxCommandEvent choice(wxEVT_CHOICE, combo->GetId());
+    choice.SetInt(position);
+    choice.SetEventObject(combo);
+    combo->ProcessWindowEvent(choice);
+}
+
 /// The source of the page the pane has loaded; empty while it loads. (The directory server's
 /// pages allow no scripts, so a test reads them this way.)
 inline std::string PageSource(wxWebView* view)
@@ -67,52 +74,6 @@ inline bool WaitForPageSource(wxWebView* view, const char* words)
 template <typename Control> Control* Find(wxWindow* top, const char* name)
 {
     return dynamic_cast<Control*>(wxWindow::FindWindowByName(name, top));
-}
-
-/// A browser pane that records what it is asked to show, one line a call: "Navigate2 <path>",
-/// "Navigate <url>", "Navigate <url> <flags> <frame>" (flags "null" when none) or
-/// "Top <twips>"; a plain panel stands in for the engine's view.
-class RecordingPane : public BrowserPane
-{
-public:
-    RecordingPane(wxWindow* parent, const TwipsRect& bounds)
-        : m_panel(new wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, "WebBrowser1"))
-    {
-        m_panel->SetSize(TwipsToPixels(parent, bounds));
-    }
-    void Navigate2(const std::string& path) override { calls.push_back("Navigate2 " + path); }
-    void Navigate(const std::string& url) override { calls.push_back("Navigate " + url); }
-    void Navigate(const std::string& url, std::optional<long> flags,
-                  const std::string& frame) override
-    {
-        calls.push_back("Navigate " + url + " " + (flags ? std::to_string(*flags) : "null") + " " +
-                        frame);
-    }
-    void Top(float twips) override
-    {
-        calls.push_back("Top " + std::to_string(std::lround(twips)));
-        m_panel->Move(m_panel->GetPosition().x, m_panel->GetParent()->FromDIP(TwipsToDip(twips)));
-    }
-
-    std::vector<std::string> calls;
-
-private:
-    wxPanel* m_panel;
-};
-
-/// Makes a main window over a recording pane; `pane` points at it afterwards.
-inline Form1* MakeRecordedForm(RecordingPane*& pane, const std::string& folder = "/opt/tnews")
-{
-    Form1Options options;
-    options.programFolder = folder;
-    options.host = "h:1";
-    options.makePane = [&pane](wxWindow* parent, const TwipsRect& bounds)
-    {
-        auto recording = std::make_unique<RecordingPane>(parent, bounds);
-        pane = recording.get();
-        return std::unique_ptr<BrowserPane>(std::move(recording));
-    };
-    return new Form1(std::move(options));
 }
 
 /// Makes a main window on the platform's real web engine, for the directory server at `host`;

@@ -7,9 +7,6 @@
 #include "test_server.h"
 
 #include <gtest/gtest.h>
-#include <wx/app.h>
-#include <wx/choice.h>
-#include <wx/webview.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -40,9 +37,7 @@ TEST(NoFilesTest, BrowsingWritesNothing)
     auto* view = Find<wxWebView>(form, "WebBrowser1");
     EXPECT_TRUE(WaitForPageSource(view, "Find newspapers by place"));
     SendMenu(form, kMenuUSA);
-    auto* combo = Find<wxChoice>(form, "Combo1");
-    combo->SetSelection(45);
-    form->Combo1_Click();
+    Choose(form, 45);
     EXPECT_TRUE(WaitForPageSource(view, "Houston Chronicle"));
     form->Updates_Click();
     EXPECT_TRUE(WaitForPageSource(view, "current version"));
