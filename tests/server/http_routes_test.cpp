@@ -1,12 +1,13 @@
-// Every route of the real server answering well-formed requests from the program.
+// The real server's routes beyond its pages (http_pages_test.cpp): credentials, hostile
+// keywords, paging links, the exports and the update check of this very build.
 #include "directory/catalogue.h"
 #include "directory/query_encoding.h"
 #include "directory/server_urls.h"
+#include "server/html.h"
 #include "test_server.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -21,100 +22,94 @@ using testing::Fetch;
 using testing::TestServer;
 using testing::WireTarget;
 
-struct PageCase
-{
-    const char* code;
-    const char* place; // or the typed keywords
-    std::vector<std::string_view> fragments; // in this order
-};
+const std::string kListing = "/software/news/tnewsudb.php?region=usa&";
+const std::string kUpdate = "/updates/tnewss.php";
 
-TEST(HttpRoutesTest, ListingPagesGroupByCityWithKindsChecksAndRules)
+void ExpectChallenge(const httplib::Response& response)
 {
-    const TestServer server;
-    const PageCase cases[] = {
-        {"u",
-         "Texas",
-         {"<h1 id=\"top\">Texas newspapers <span class=\"note\">(8)</span></h1>",
-          "8 papers in 4 cities; 2 links failed the last check (\u2717).", "<h2>Austin</h2>",
-          "<a href=\"https://austin.example/?a=1&amp;b=it&#39;s\" target=\"_blank\" "
-          "rel=\"noopener noreferrer\">Austin &lt;Gazette&gt; &amp; &quot;Quoted&quot; "
-          "O&#39;Brien</a>",
-          "The Daily Texan</a> <span class=\"note\">\u2014 college paper</span></li>",
-          "<h2>Dallas</h2>", "<h2>El Paso</h2>",
-          "El Diario</a> <span class=\"note\">\u2014 newspaper, Spanish</span> <span "
-          "class=\"failed\">\u2717 link failed on 2026-12-05: timed out &lt;after&gt; 20 s</span>",
-          "<h2>Houston</h2>", "Houston Chronicle</a> <span class=\"note\">\u2014 newspaper, English",
-          "La Voz", "<h2>City not given</h2>", "Texas Tribune"}},
-        {"c", "Quebec", {"<h2>\xC3\x8Eles-de-la-Madeleine</h2>", "<h2>Montr\xC3\xA9" "al</h2>"}},
-        {"i", "Georgia", {"Georgian Times"}},
-        {"i",
-         "Crotia",
-         {"<h1 id=\"top\">Crotia newspapers <span class=\"note\">(1)</span></h1>",
-          "<p class=\"rule\">Crotia is how the program&#39;s list spells Croatia; these are "
-          "Croatia&#39;s papers.</p>",
-          "<h2>Zagreb</h2>", "Ve\u010Dernji list</a>"}},
-        {"i",
-         "Farsi",
-         {"<p class=\"rule\">Farsi is a language", "2 papers in 2 countries.", "<h2>Iran</h2>",
-          "Hamshahri</a> <span class=\"note\">\u2014 Tehran \u00B7 newspaper, Persian</span>",
-          "<h2>United Kingdom</h2>", "Kayhan London</a>"}},
-        {"i",
-         "Kurdistan",
-         {"<h1 id=\"top\">Kurdistan newspapers</h1>",
-          "<p class=\"rule\">No source lists papers for Kurdistan &lt;yet&gt; &amp; &quot;so&quot; "
-          "on.</p>\n</body>"}},
-        {"u", "Wyoming", {"No Wyoming newspapers are listed yet."}},
-    };
-    for (const PageCase& c : cases)
-    {
-        const RegionInfo& region = *FindRegion(c.code);
-        const auto position = std::ranges::find(region.places, c.place) - region.places.begin();
-        const std::string target = WireTarget(
-            *ListingUrl(c.code, static_cast<std::int16_t>(position + 1), server.Host()));
-        SCOPED_TRACE(target);
-        const httplib::Response response =
-            Fetch(server, target, BasicAuth(kUserName, kListingPassword));
-        EXPECT_EQ(response.status, 200);
-        testing::ExpectHtmlHeaders(response);
-        testing::ExpectInOrder(response.body, c.fragments);
-        for (std::string_view raw : {"<Gazette>", "<yet>", "<after>"})
-            EXPECT_FALSE(Contains(response.body, raw));
-    }
+    EXPECT_EQ(response.status, 401);
+    EXPECT_EQ(response.get_header_value("WWW-Authenticate").rfind("Basic realm=\"", 0), 0u);
+    testing::ExpectHtmlHeaders(response);
+    EXPECT_TRUE(Contains(response.body, "Authorization required"));
 }
 
-TEST(HttpRoutesTest, KeywordSearchCoversTheWholeRegion)
+TEST(HttpRoutesTest, WrongCredentialsGetChallenged)
 {
     const TestServer server;
-    const PageCase cases[] = {
-        {"i",
-         "SENEGAL",
-         {"<h1>All International newspapers matching \u201C<span class=\"typed\">SENEGAL</span>"
-          "\u201D</h1>",
-          "2 matches in the whole region, by name, city, country and the country&#39;s other "
-          "names.",
-          "Le Soleil</a> <span class=\"note\">\u2014 Dakar, S\xC3\xA9n\xC3\xA9gal \u00B7 newspaper, "
-          "French</span>",
-          "Sud Quotidien</a>"}},
-        {"u",
-         "houston",
-         {"3 matches", "Houston Chronicle</a>", "Houston Press</a> <span class=\"note\">\u2014 "
-          "Houston, Texas \u00B7 newspaper</span> <span class=\"failed\">", "La Voz</a>"}},
-        {"u", "senegal", {"No USA newspaper has all of these words; searched the whole region"}},
-        {"c", "   ", {"Type a word"}},
-        {"c", "\xD8\x9F", {"Type a word"}},
+    const std::pair<std::string, std::string_view> scripts[] = {
+        {kListing + "state=Texas", kListingPassword},
+        {kUpdate + "?version=6.1.3", kUpdatePassword},
     };
-    for (const PageCase& c : cases)
+    for (const auto& [target, password] : scripts)
     {
-        const std::string target = WireTarget(*KeywordSearchUrl(c.code, c.place, server.Host()));
-        SCOPED_TRACE(target);
-        const httplib::Response response =
-            Fetch(server, target, BasicAuth(kUserName, kListingPassword));
-        EXPECT_EQ(response.status, 200);
-        testing::ExpectHtmlHeaders(response);
-        testing::ExpectInOrder(response.body, c.fragments);
-        EXPECT_FALSE(Contains(response.body, "class=\"pages\"")) << "one page only";
+        const std::string right(password);
+        const std::string other(password == kListingPassword ? kUpdatePassword : kListingPassword);
+        const std::pair<const char*, httplib::Headers> cases[] = {
+            {"no header", {}},
+            {"the other script's password", BasicAuth(kUserName, other)},
+            {"last letter wrong", BasicAuth(kUserName, right.substr(0, right.size() - 1) + "x")},
+            {"longer", BasicAuth(kUserName, right + "x")},
+            {"shorter", BasicAuth(kUserName, right.substr(1))},
+            {"empty password", BasicAuth(kUserName, "")},
+            {"user in capitals", BasicAuth("TNEWSUSER", right)},
+            {"no colon", {{"Authorization", "Basic dG5ld3N1c2Vy"}}},
+            {"bad base64", {{"Authorization", "Basic !!!!"}}},
+            {"other scheme", {{"Authorization", "Bearer " + right}}},
+            {"plain text", {{"Authorization", "Basic tnewsuser:" + right}}},
+            {"two headers", {*BasicAuth(kUserName, right).begin(), *BasicAuth(kUserName, right).begin()}},
+        };
+        for (const auto& [what, headers] : cases)
+        {
+            SCOPED_TRACE(target + ": " + what);
+            ExpectChallenge(Fetch(server, target, headers));
+        }
+        // The scheme is case-insensitive and may be followed by several blanks.
+        const std::string token = BasicAuth(kUserName, right).begin()->second.substr(6);
+        EXPECT_EQ(Fetch(server, target, {{"Authorization", "bAsIc  " + token}}).status, 200);
     }
+    // Credentials come first: a client without them learns nothing about its parameters.
+    ExpectChallenge(Fetch(server, "/software/news/tnewsudb.php?region=mars&state=Nowhere"));
+    ExpectChallenge(Fetch(server, kUpdate + "?version=x"));
 }
+
+TEST(HttpRoutesTest, HostileKeywordsAreOnlyText)
+{
+    const TestServer server;
+    const httplib::Headers auth = BasicAuth(kUserName, kListingPassword);
+    const std::pair<std::string, bool> cases[] = {
+        // typed, finds the Houston Chronicle as a plain word search would
+        {"<script>alert(1)</script>", false},
+        {"'; DROP TABLE papers; --", false},
+        {"NEAR(houston chronicle)", false},
+        {"houston OR dakar", false},
+        {"{name city}: houston", false},
+        {std::string("hou\0ston", 8), false},
+        {"\xFF\xC3(", false},
+        {std::string(255, ' ') + "a", false},
+        {"houston*", true},
+        {"-houston", true},
+        {"houston\"", true},
+    };
+    for (const auto& [typed, findsHouston] : cases)
+    {
+        const std::string target =
+            testing::WireTarget(*KeywordSearchUrl("u", typed, server.Host()));
+        SCOPED_TRACE(target);
+        const httplib::Response response = Fetch(server, target, auth);
+        EXPECT_EQ(response.status, 200);
+        EXPECT_TRUE(
+            Contains(response.body, "<span class=\"typed\">" + EscapeHtml(typed) + "</span>"))
+            << response.body;
+        EXPECT_FALSE(Contains(response.body, "<script>"));
+        EXPECT_EQ(Contains(response.body, "Houston Chronicle</a>"), findsHouston);
+    }
+    const httplib::Response tooLong = Fetch(
+        server, testing::WireTarget(*KeywordSearchUrl("u", std::string(257, 'x'), server.Host())),
+        auth);
+    EXPECT_EQ(tooLong.status, 400);
+    EXPECT_TRUE(Contains(tooLong.body, "too long")) << tooLong.body;
+}
+
 
 // The href of the link marked rel="`rel`" in `page`, unescaped; "" when there is none.
 std::string LinkOf(const std::string& page, std::string_view rel)
@@ -169,54 +164,13 @@ TEST(HttpRoutesTest, KeywordSearchPagesThroughAllMatchesWithRelativeLinks)
     }
 }
 
-TEST(HttpRoutesTest, UpdateScriptComparesWithLatest)
-{
-    const TestServer server(testing::TestServerOptions{.latest = Version{6, 2, 0}});
-    const std::pair<const char*, bool> cases[] = {
-        {"6.2.0", true},  {"6.2.1", true},  {"32767.32767.32767", true},
-        {"6.1.99", false}, {"0.0.0", false}, {"00006.00001.00009", false},
-    };
-    for (const auto& [version, current] : cases)
-    {
-        SCOPED_TRACE(version);
-        const httplib::Response response =
-            Fetch(server, std::string("/updates/tnewss.php?version=") + version,
-                  BasicAuth(kUserName, kUpdatePassword));
-        EXPECT_EQ(response.status, 200);
-        EXPECT_EQ(Contains(response.body, "current version"), current) << response.body;
-        EXPECT_EQ(Contains(response.body, "6.2.0 is available"), !current);
-        EXPECT_EQ(Contains(response.body, "href=\"http://" + server.Host() + "/\""), !current);
-    }
-    // The program's own update URL, against a server whose latest is this build.
-    const TestServer same;
-    const httplib::Response own =
-        Fetch(same, WireTarget(UpdateQueryUrl(Major, Minor, Revision, same.Host())),
-              BasicAuth(kUserName, kUpdatePassword));
-    EXPECT_TRUE(Contains(own.body, "is the current version.")) << own.body;
-}
-
-TEST(HttpRoutesTest, PublisherPageShowsCountsSourcesNoticesAndExports)
+TEST(HttpRoutesTest, ThisBuildIsTheCurrentVersion)
 {
     const TestServer server;
-    const httplib::Response response =
-        Fetch(server, WireTarget(PublisherWebsiteUrl(server.Host())));
-    EXPECT_EQ(response.status, 200);
-    testing::ExpectHtmlHeaders(response);
-    testing::ExpectInOrder(
-        response.body,
-        {"Tavi Orlund", "<td>Canadian</td><td>3</td><td>0</td><td>2 of 12</td>",
-         "<td>USA</td><td>12</td><td>1</td><td>4 of 52</td>",
-         "<td>International</td><td>9</td><td>0</td><td>7 of 164</td>", "24 papers in all.",
-         "<tr><td>Tavi&#39;s curated list</td><td>CC0 1.0</td><td>8</td></tr>",
-         "<tr><td><a href=\"https://local-memory.example/data?a=1&amp;b=2\" rel=\"noopener "
-         "noreferrer\">Local Memory &lt;Project&gt;</a></td><td>MIT</td><td>12</td></tr>",
-         "<p class=\"notice\">Copyright (c) 2017 &quot;Local&quot; &lt;Memory&gt; &amp; Co\n\n"
-         "Permission is hereby granted",
-         "3 websites were checked, the latest on 2026-12-07; 2 failed",
-         "<a href=\"/exports/newspapers.csv\">newspapers.csv</a>, <a "
-         "href=\"/exports/newspapers.json\">newspapers.json</a>"});
-    for (std::string_view secret : {kListingPassword, kUpdatePassword, kUserName})
-        EXPECT_FALSE(Contains(response.body, secret)) << secret;
+    const httplib::Response own =
+        Fetch(server, WireTarget(UpdateQueryUrl(Major, Minor, Revision, server.Host())),
+              BasicAuth(kUserName, kUpdatePassword));
+    EXPECT_TRUE(Contains(own.body, "is the current version.")) << own.body;
 }
 
 TEST(HttpRoutesTest, ExportsNeedNoCredentials)
