@@ -86,6 +86,9 @@ TEST(HttpRoutesTest, HostileKeywordsAreOnlyText)
         {std::string("hou\0ston", 8), false},
         {"\xFF\xC3(", false},
         {std::string(255, ' ') + "a", false},
+        // arrive exactly as typed, though they mean something in a query
+        {"fish&chips C# a+b 100% a=b;c/d?e tab\there", false},
+        {"  Montr\xC3\xA9" "al %u00E9  ", false},
         {"houston*", true},
         {"-houston", true},
         {"houston\"", true},
