@@ -19,12 +19,7 @@ TEST(CommandLineTest, ParsesBothOptionForms)
     EXPECT_EQ(options.latest, (Version{7, 0, 1}));
     EXPECT_EQ(options.threads, 16u);
     EXPECT_FALSE(options.help);
-
-    const ServerOptions defaults = ParseCommandLine({});
-    EXPECT_EQ(defaults.port, 8047);
-    EXPECT_EQ(defaults.bind, "127.0.0.1");
-    EXPECT_EQ(defaults.latest, (Version{Major, Minor, Revision}));
-    EXPECT_EQ(defaults.threads, kDefaultThreads);
+    EXPECT_EQ(ParseCommandLine({}).bind, "127.0.0.1") << "only loopback unless asked";
 }
 
 TEST(CommandLineTest, RejectsBadOptions)
@@ -37,10 +32,7 @@ TEST(CommandLineTest, RejectsBadOptions)
     };
     for (const auto& args : cases)
     {
-        std::string joined;
-        for (std::string_view arg : args)
-            joined.append(arg).append(" ");
-        SCOPED_TRACE(joined);
+        SCOPED_TRACE(testing::PrintToString(args));
         EXPECT_THROW(ParseCommandLine(args), UsageError);
     }
 }

@@ -14,6 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <memory>
 #include <optional>
 
@@ -23,7 +24,6 @@ namespace
 {
 
 using testing::Contains;
-using testing::RawExchange;
 using testing::TestServer;
 
 const std::string kTexas = "/software/news/tnewsudb.php?region=usa&state=Texas";
@@ -33,7 +33,7 @@ std::string AuthField(std::string_view password)
     return "Authorization: " + testing::BasicAuth(kUserName, password).begin()->second + "\r\n";
 }
 
-// A GET of `target` with a Host field and `fields` (each ending in CR LF).
+// A request for `target` with a Host field and `fields` (each ending in CR LF).
 std::string Get(std::string_view target, std::string_view fields = {},
                 std::string_view method = "GET")
 {
@@ -41,13 +41,73 @@ std::string Get(std::string_view target, std::string_view fields = {},
            std::string(fields) + "\r\n";
 }
 
-std::string Fields(std::size_t count)
+int StatusOf(std::string_view answer)
 {
-    std::string fields;
-    for (std::size_t i = 0; i < count; ++i)
-        fields += "X-Filler-" + std::to_string(i) + ": x\r\n";
-    return fields;
+    return answer.starts_with("HTTP/1.1 ") && answer.size() >= 12
+               ? std::stoi(std::string(answer.substr(9, 3)))
+               : 0;
 }
+
+// A loopback connection with a small receive buffer, so that answers nobody reads fill it soon.
+class Connection
+{
+public:
+    explicit Connection(int port, std::string_view sent = {})
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const int small = 4096;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        EXPECT_EQ(::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        Send(sent);
+    }
+    ~Connection() { ::close(m_fd); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    /// Sends what fits without waiting; false once the server has closed.
+    bool Send(std::string_view bytes)
+    {
+        return ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) >= 0;
+    }
+
+    /// All the server sends until it closes, while sending `request` as it reads; nothing if the
+    /// server hasn't closed within `timeout`.
+    std::optional<std::string> UntilClosed(std::chrono::milliseconds timeout,
+                                           std::string_view request = {})
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        std::string answer;
+        for (char buffer[16384];;)
+        {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd watch{m_fd, static_cast<short>(POLLIN | (request.empty() ? 0 : POLLOUT)), 0};
+            if (left.count() <= 0 || ::poll(&watch, 1, static_cast<int>(left.count())) <= 0)
+                return std::nullopt;
+            if ((watch.revents & POLLOUT) != 0)
+            {
+                const ssize_t put = ::send(m_fd, request.data(), request.size(),
+                                           MSG_NOSIGNAL | MSG_DONTWAIT);
+                // Once the server has closed, only what it said is left to read.
+                request.remove_prefix(put > 0 ? static_cast<std::size_t>(put) : request.size());
+            }
+            if ((watch.revents & (POLLIN | POLLHUP | POLLERR)) == 0)
+                continue;
+            const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (got < 0 && errno == EAGAIN)
+                continue;
+            if (got <= 0)
+                return answer;
+            answer.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+
+private:
+    int m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+};
 
 struct Answer
 {
@@ -63,8 +123,6 @@ std::vector<Answer> Answers(std::string_view stream, bool head)
     std::vector<Answer> answers;
     while (!stream.empty())
     {
-        Answer answer;
-        answer.status = testing::RawStatus(stream);
         const std::size_t end = stream.find("\r\n\r\n");
         const std::size_t field = stream.find("\r\nContent-Length: ");
         if (end == std::string_view::npos || field == std::string_view::npos || field > end)
@@ -72,13 +130,12 @@ std::vector<Answer> Answers(std::string_view stream, bool head)
             ADD_FAILURE() << "not framed: " << stream.substr(0, 300);
             break;
         }
-        answer.head = stream.substr(0, end + 4);
         const std::size_t length =
             answers.empty() && head ? 0 : std::stoul(std::string(stream.substr(field + 18, 12)));
         EXPECT_GE(stream.size(), end + 4 + length) << "cut short";
-        answer.body = stream.substr(end + 4, length);
+        answers.push_back({StatusOf(stream), std::string(stream.substr(0, end + 4)),
+                           std::string(stream.substr(end + 4, length))});
         stream.remove_prefix(std::min(stream.size(), end + 4 + length));
-        answers.push_back(std::move(answer));
     }
     return answers;
 }
@@ -89,7 +146,7 @@ struct HostileCase
     std::string request;
     int status;
     bool keepsAlive;         // else the connection closes after the answer, reading nothing more
-    std::string_view user;   // in the log line
+    std::string_view user;   // in the log line: only behind the right credentials
     std::string_view page{}; // in the answer
 };
 
@@ -100,25 +157,18 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
     std::string ranges = "Range: bytes=0-";
     for (int i = 0; i < 1000; ++i)
         ranges += ",0-";
-    ranges += "\r\n";
+    std::string fields;
+    for (int i = 0; i < 101; ++i)
+        fields += "X-Filler-" + std::to_string(i) + ": x\r\n";
     const HostileCase cases[] = {
         {"listing", Get(kTexas, listing), 200, true, "tnewsuser", "Houston Chronicle"},
-        {"Range ignored", Get(kTexas, listing + ranges), 200, true, "tnewsuser", "Houston"},
+        {"Range ignored", Get(kTexas, listing + ranges + "\r\n"), 200, true, "tnewsuser", "Houston"},
         {"HEAD", Get("/", "", "HEAD"), 200, true, "-"},
         {"HTTP/1.0", "GET / HTTP/1.0\r\n\r\n", 200, false, "-"},
-        {"HTTP/1.0 kept alive", "GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 200, true, "-"},
         {"wrong password", Get(kTexas, AuthField(kUpdatePassword)), 401, true, "-"},
-        {"two Authorization fields", Get(kTexas, listing + listing), 401, true, "-"},
         {"unknown place", Get(kTexas + "x", listing), 404, true, "tnewsuser"},
-        {"absolute form", Get("http://127.0.0.1" + kTexas, listing), 200, true, "tnewsuser",
-         "Houston"},
         {"Expect", Get("/", "Expect: 100-continue\r\n"), 417, true, "-", "Expect"},
-        {"Expect with a body",
-         "POST / HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nContent-Length: 5\r\n\r\nhello",
-         417, false, "-"},
         {"unknown method", Get("/", "", "BREW"), 405, true, "-", "\u201CBREW\u201D"},
-        {"POST with a body", "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\nhello", 405,
-         false, "-"},
         {"body on GET", "GET / HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\nhello", 413, false,
          "-"},
         {"chunked GET", "GET / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello",
@@ -126,21 +176,16 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
         {"two lengths",
          "GET / HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\nContent-Length: 5\r\n\r\n", 400, false,
          "-"},
-        {"bare LF", "GET / HTTP/1.1\nHost: x\n\n", 400, false, "-"},
         {"bare LF, head unfinished", "GET / HTTP/1.1\r\nHost: x\nX-Y: z", 400, false, "-", "CR LF"},
         {"bare CR, head unfinished", "GET / HTTP/1.1\r\nHost: x\rX-Y: z", 400, false, "-"},
         {"no Host", "GET / HTTP/1.1\r\n\r\n", 400, false, "-", "Host"},
-        {"HTTP/9.9", "GET / HTTP/9.9\r\nHost: x\r\n\r\n", 400, false, "-"},
-        {"TLS hello", std::string("\x16\x03\x01\x02\x00\x01\x00", 7) + "\r\n\r\n", 400, false, "-"},
         {"malformed query", Get(kTexas + "&skwords=%zz", listing), 400, true, "-",
          "two hexadecimal digits"},
-        {"%u escape", Get(kTexas + "&skwords=%u00E9", listing), 400, true, "-", "%u00E9"},
         {"request line of 9 KB", Get("/" + std::string(9000, 'a')), 414, false, "-"},
         {"1 MB without a line end", std::string(1 << 20, 'G'), 414, false, "-"},
         {"header field of 9 KB", Get("/", "X-Big: " + std::string(9000, 'b') + "\r\n"), 431, false,
          "-"},
-        {"101 header fields", Get("/", Fields(100)), 431, false, "-"},
-        {"100 header fields", Get("/", Fields(99)), 200, true, "-"},
+        {"101 header fields", Get("/", fields), 431, false, "-"},
     };
     // The next request on the same connection, sent with the first: answered only when the
     // first keeps the connection alive, and then rightly.
@@ -151,11 +196,11 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
         SCOPED_TRACE(c.what);
         const std::size_t logged = server.LogLines().size();
         // Within 2 s: a refusal that waited for the 5 s head timeout would come too late.
-        const std::string stream =
-            RawExchange(server.Port(), c.request + next,
-                        {.timeout = std::chrono::seconds(2), .untilClosed = true});
-        const std::vector<Answer> answers = Answers(stream, c.request.starts_with("HEAD"));
-        ASSERT_EQ(answers.size(), c.keepsAlive ? 2u : 1u) << stream.substr(0, 400);
+        const std::optional<std::string> stream =
+            Connection(server.Port()).UntilClosed(std::chrono::seconds(2), c.request + next);
+        ASSERT_TRUE(stream.has_value()) << "not closed within 2 s";
+        const std::vector<Answer> answers = Answers(*stream, c.request.starts_with("HEAD"));
+        ASSERT_EQ(answers.size(), c.keepsAlive ? 2u : 1u) << stream->substr(0, 400);
         EXPECT_EQ(answers[0].status, c.status) << answers[0].head;
         EXPECT_TRUE(Contains(answers[0].head, "\r\nContent-Security-Policy: default-src 'none'"));
         EXPECT_TRUE(Contains(answers[0].body, c.page)) << answers[0].body;
@@ -167,72 +212,26 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
         }
         const std::string line = server.LogLines(logged + 1)[logged];
         EXPECT_EQ(line.rfind("127.0.0.1 - " + std::string(c.user) + " [", 0), 0u) << line;
-        EXPECT_FALSE(Contains(line, "Basic")) << line;
+        EXPECT_TRUE(Contains(line, "\" " + std::to_string(c.status) + " ")) << line;
+        for (std::string_view secret : {std::string_view("Basic"), kListingPassword, kUpdatePassword})
+            EXPECT_FALSE(Contains(line, secret)) << line;
 
         EXPECT_EQ(testing::Fetch(server, "/").status, 200) << "a fresh client after it";
     }
 }
-
-// A connection that has sent `sent` and then waits for what the server does.
-class Stalled
-{
-public:
-    Stalled(int port, std::string_view sent)
-    {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const int small = 4096; // so that answers nobody reads fill it soon
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        EXPECT_EQ(::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        Send(sent);
-    }
-    ~Stalled() { ::close(m_fd); }
-    Stalled(const Stalled&) = delete;
-    Stalled& operator=(const Stalled&) = delete;
-
-    /// False once the server has closed.
-    bool Send(std::string_view bytes)
-    {
-        return ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) >= 0;
-    }
-
-    /// All the server sends until it closes, or nothing if it hasn't within `timeout`.
-    std::optional<std::string> UntilClosed(std::chrono::milliseconds timeout)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        std::string answer;
-        for (char buffer[16384];;)
-        {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd watch{m_fd, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&watch, 1, static_cast<int>(left.count())) <= 0)
-                return std::nullopt;
-            const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
-            if (got <= 0)
-                return answer;
-            answer.append(buffer, static_cast<std::size_t>(got));
-        }
-    }
-
-private:
-    int m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-};
 
 TEST(HostileClientsTest, SlowClientsHoldUpNoOne)
 {
     // One thread serves every connection, so any wait on a client would show.
     const TestServer server(testing::TestServerOptions{.threads = 1});
     const auto start = std::chrono::steady_clock::now();
-    Stalled half(server.Port(), "GET /software/news/tnewsudb.php?region=usa&state=Tex");
-    Stalled silent(server.Port(), "");
-    Stalled trickling(server.Port(), "GET / HTTP/1.1\r\n");
+    Connection half(server.Port(), "GET /software/news/tnewsudb.php?region=usa&state=Tex");
+    Connection silent(server.Port());
+    Connection trickling(server.Port(), "GET / HTTP/1.1\r\n");
     std::string pipelined;
     for (int i = 0; i < 2000; ++i)
         pipelined += Get(kTexas, AuthField(kListingPassword));
-    Stalled neverReads(server.Port(), pipelined);
+    Connection neverReads(server.Port(), pipelined);
 
     // A slow client gains nothing by trickling: the head's time runs from its first byte.
     for (int i = 0; i < 25 && trickling.Send("x"); ++i)
@@ -240,11 +239,11 @@ TEST(HostileClientsTest, SlowClientsHoldUpNoOne)
         EXPECT_EQ(testing::Fetch(server, "/").status, 200) << "a fresh client meanwhile";
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
-    for (Stalled* timedOut : {&half, &trickling})
+    for (Connection* timedOut : {&half, &trickling})
     {
         const std::optional<std::string> answer = timedOut->UntilClosed(std::chrono::seconds(10));
         ASSERT_TRUE(answer.has_value()) << "a stalled head is never dropped";
-        EXPECT_EQ(testing::RawStatus(*answer), 408) << *answer;
+        EXPECT_EQ(StatusOf(*answer), 408) << *answer;
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
     EXPECT_EQ(silent.UntilClosed(std::chrono::seconds(10)), "");
@@ -260,19 +259,19 @@ TEST(HostileClientsTest, FullServerMakesRoomForFreshClients)
     for (std::string_view sent : {"", "GET / HTTP/1.0\r\n\r\n", "GET / HTTP/1.1\r\nHost: x"})
     {
         SCOPED_TRACE(sent); // silent, lingering after their last answer, or halfway through a head
-        std::vector<std::unique_ptr<Stalled>> held;
+        std::vector<std::unique_ptr<Connection>> held;
         for (int i = 0; i < 8; ++i)
-            held.push_back(std::make_unique<Stalled>(server.Port(), sent));
+            held.push_back(std::make_unique<Connection>(server.Port(), sent));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         // As many fresh clients at once: each must make room for itself, not for another.
-        std::vector<std::unique_ptr<Stalled>> fresh;
+        std::vector<std::unique_ptr<Connection>> fresh;
         for (int i = 0; i < 8; ++i)
             fresh.push_back(
-                std::make_unique<Stalled>(server.Port(), Get("/", "Connection: close\r\n")));
+                std::make_unique<Connection>(server.Port(), Get("/", "Connection: close\r\n")));
         for (const auto& client : fresh)
         {
             const std::string answer = client->UntilClosed(std::chrono::seconds(1)).value_or("");
-            EXPECT_EQ(testing::RawStatus(answer), 200) << answer.substr(0, 200);
+            EXPECT_EQ(StatusOf(answer), 200) << answer.substr(0, 200);
         }
     }
 }

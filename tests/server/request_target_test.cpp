@@ -1,5 +1,4 @@
 // The request target as the server reads it: the path and the query pairs, decoded strictly.
-#include "directory/server_urls.h"
 #include "server/request_target.h"
 #include "test_server.h"
 
@@ -57,23 +56,6 @@ TEST(RequestTargetTest, SplitsAndDecodesStrictly)
         EXPECT_EQ(parsed.query, c.query);
         EXPECT_EQ(parsed.error.empty(), c.error.empty()) << parsed.error;
         EXPECT_TRUE(testing::Contains(parsed.error, c.error)) << parsed.error;
-    }
-}
-
-TEST(RequestTargetTest, KeywordsArriveExactlyAsTyped)
-{
-    for (const std::string typed :
-         {"fish&chips", "C#", "a+b", "  New York  ", "100%", "a=b;c/d?e", "\"quoted\" <tag>",
-          "Montr\xC3\xA9"
-          "al",
-          "tab\there", "%u00E9"})
-    {
-        const std::string target =
-            testing::WireTarget(*KeywordSearchUrl("u", typed, "127.0.0.1:8047"));
-        SCOPED_TRACE(target);
-        const RequestTarget parsed = ParseRequestTarget(target);
-        EXPECT_EQ(parsed.error, "");
-        EXPECT_EQ(parsed.query, (Pairs{{"region", "usa"}, {"skwords", typed}}));
     }
 }
 

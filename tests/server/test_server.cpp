@@ -4,14 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <stdexcept>
 
@@ -46,14 +38,9 @@ TestServer::TestServer(SiteData data, TestServerOptions options)
                                    },
                                    options.maxConnections})
 {
-    Start(options.port);
-}
-
-void TestServer::Start(int port)
-{
-    const std::optional<int> bound = m_server.Bind("127.0.0.1", port);
+    const std::optional<int> bound = m_server.Bind("127.0.0.1", options.port);
     if (!bound)
-        throw std::runtime_error("test server: cannot bind 127.0.0.1:" + std::to_string(port));
+        throw std::runtime_error("test server: cannot bind port " + std::to_string(options.port));
     m_port = *bound;
     m_thread = std::thread(
         [this]
@@ -109,93 +96,24 @@ httplib::Headers BasicAuth(std::string_view user, std::string_view password)
 httplib::Response Fetch(const TestServer& server, const std::string& target,
                         const httplib::Headers& headers)
 {
-    httplib::Client client = server.Client();
-    httplib::Result result = client.Get(target, headers);
-    if (!result)
-    {
-        ADD_FAILURE() << "GET " << target << ": " << httplib::to_string(result.error());
-        httplib::Response failed;
-        failed.status = -1;
-        return failed;
-    }
-    return *result;
+    const httplib::Result result = server.Client().Get(target, headers);
+    if (result)
+        return *result;
+    ADD_FAILURE() << "GET " << target << ": " << httplib::to_string(result.error());
+    httplib::Response failed;
+    failed.status = -1;
+    return failed;
 }
 
-namespace
+void ExpectInOrder(std::string_view page, const std::vector<std::string_view>& fragments)
 {
-
-// Head and announced body of the first answer in `answer` are complete.
-bool IsWholeAnswer(std::string_view answer)
-{
-    const std::size_t headEnd = answer.find("\r\n\r\n");
-    if (headEnd == std::string_view::npos)
-        return false;
-    const std::size_t length = answer.find("\r\nContent-Length: ");
-    if (length == std::string_view::npos || length > headEnd)
-        return false;
-    const std::size_t body = std::stoul(std::string(answer.substr(length + 18, 12)));
-    return answer.size() >= headEnd + 4 + body;
-}
-
-} // namespace
-
-std::string RawExchange(int port, std::string_view request, const RawOptions& options)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string answer;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    std::size_t after = 0;
+    for (std::string_view fragment : fragments)
     {
-        ::close(fd);
-        return answer;
+        const std::size_t at = page.find(fragment, after);
+        EXPECT_NE(at, std::string_view::npos) << fragment << "\n" << page;
+        after = at == std::string_view::npos ? after : at;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    const auto deadline = std::chrono::steady_clock::now() + options.timeout;
-    std::size_t sent = 0;
-    if (request.empty() && options.shutdownAfterSending)
-        ::shutdown(fd, SHUT_WR);
-    for (;;)
-    {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd watch{fd, static_cast<short>(POLLIN | (sent < request.size() ? POLLOUT : 0)), 0};
-        if (left.count() <= 0 || ::poll(&watch, 1, static_cast<int>(left.count())) <= 0)
-            break;
-        if ((watch.revents & (POLLIN | POLLHUP | POLLERR)) != 0)
-        {
-            char buffer[16384];
-            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-            if (got > 0)
-                answer.append(buffer, static_cast<std::size_t>(got));
-            else if (got == 0 || (errno != EAGAIN && errno != EINTR))
-                break;
-            if (!options.untilClosed && IsWholeAnswer(answer))
-                break;
-        }
-        if ((watch.revents & POLLOUT) != 0)
-        {
-            const ssize_t put =
-                ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-            if (put > 0)
-                sent += static_cast<std::size_t>(put);
-            else if (errno != EAGAIN && errno != EINTR)
-                sent = request.size(); // the server has closed; read what it said
-            if (sent == request.size() && options.shutdownAfterSending)
-                ::shutdown(fd, SHUT_WR);
-        }
-    }
-    ::close(fd);
-    return answer;
-}
-
-int RawStatus(std::string_view answer)
-{
-    if (!answer.starts_with("HTTP/1.1 ") || answer.size() < 12)
-        return 0;
-    return std::stoi(std::string(answer.substr(9, 3)));
 }
 
 void ExpectHtmlHeaders(const httplib::Response& response)
@@ -204,7 +122,7 @@ void ExpectHtmlHeaders(const httplib::Response& response)
     EXPECT_EQ(response.get_header_value("Content-Security-Policy"),
               "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'");
     EXPECT_EQ(response.get_header_value("X-Content-Type-Options"), "nosniff");
-    EXPECT_NE(response.body.find("<html lang=\"en\">"), std::string::npos);
+    EXPECT_TRUE(Contains(response.body, "<html lang=\"en\">"));
 }
 
 std::string WireTarget(std::string_view url)
@@ -217,15 +135,13 @@ std::string WireTarget(std::string_view url)
     for (char c : url.substr(path))
     {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F)
-        {
-            target += '%';
-            AppendHexByte(target, byte);
-        }
-        else
+        if (byte > 0x20 && byte < 0x7F)
         {
             target += c;
+            continue;
         }
+        target += '%';
+        AppendHexByte(target, byte);
     }
     return target;
 }

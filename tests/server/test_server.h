@@ -11,7 +11,6 @@
 #include <httplib.h>
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -44,31 +43,24 @@ struct TestServerOptions
 class TestServer
 {
 public:
-    /// Loads options.catalogue and serves it; throws CatalogueError for a bad file and
+    /// Serves options.catalogue, or `data` when given; throws CatalogueError for a bad file and
     /// std::runtime_error when the server can't bind or start.
     explicit TestServer(TestServerOptions options = {});
-    /// Serves `data` (options.catalogue is ignored).
     explicit TestServer(SiteData data, TestServerOptions options = {});
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
 
-    /// The port the server listens on, on 127.0.0.1.
     int Port() const { return m_port; }
     /// "127.0.0.1:<port>", the host argument of the URL builders in directory/.
     std::string Host() const;
-    /// A client of this server that sends targets byte for byte, as a browser puts them on the
-    /// wire; nothing is re-encoded.
+    /// A client that sends targets byte for byte, as a browser puts them on the wire.
     httplib::Client Client() const;
-    /// The access log, one common-log line per request. The server logs a request just after
-    /// answering it, so this waits (up to 5 s) until there are at least `atLeast` lines.
+    /// The access log, one line per request. A request is logged just after its answer, so this
+    /// waits (up to 5 s) until there are at least `atLeast` lines.
     std::vector<std::string> LogLines(std::size_t atLeast = 0) const;
-    /// The handlers behind the socket, for calling them directly.
-    const Site& GetSite() const { return m_site; }
 
 private:
-    void Start(int port);
-
     Site m_site;
     HttpServer m_server;
     int m_port = 0;
@@ -82,32 +74,18 @@ private:
 /// An Authorization header with Basic credentials.
 httplib::Headers BasicAuth(std::string_view user, std::string_view password);
 
-/// GET `target` (path and query exactly as on the wire) from `server`. A failed exchange fails
-/// the current test with the client error and gives a response with status -1.
+/// GET `target` (path and query exactly as on the wire). A failed exchange fails the current
+/// test and gives a response with status -1.
 httplib::Response Fetch(const TestServer& server, const std::string& target,
                         const httplib::Headers& headers = {});
 
-struct RawOptions
-{
-    std::chrono::milliseconds timeout{10000};
-    bool shutdownAfterSending = false; // then half-close, as a client that gives up
-    bool untilClosed = false;          // read every answer until the server closes
-};
-
-/// Sends `request` byte for byte on a new connection to 127.0.0.1:`port`, reading while it
-/// sends, and returns what comes back: the first answer's head and as much body as its
-/// Content-Length announces (or all until the server closes, see RawOptions). Sending stops
-/// early if the server closes first; "" when nothing came back.
-std::string RawExchange(int port, std::string_view request, const RawOptions& options = {});
-
-/// The status of a raw answer ("HTTP/1.1 404 ..." gives 404), 0 for none.
-int RawStatus(std::string_view answer);
-
-/// True if `part` occurs in `text`.
 inline bool Contains(std::string_view text, std::string_view part)
 {
     return text.find(part) != std::string_view::npos;
 }
+
+/// Expects each of `fragments` in `page`, in this order.
+void ExpectInOrder(std::string_view page, const std::vector<std::string_view>& fragments);
 
 /// Expects the headers every page of the server carries: UTF-8 HTML, the content security
 /// policy and nosniff.
