@@ -36,19 +36,6 @@ protected:
     {
         Queue([this, position] { Choose(form, position); });
     }
-    // The window answers at once while the pane waits or fails.
-    void ExpectTheWindowAnswers()
-    {
-        auto* combo = Find<wxChoice>(form, "Combo1");
-        for (const auto& [menu, entries] : {std::pair{kMenuCanada, 13u}, {kMenuUSA, 53u}})
-        {
-            Queue([this, menu] { SendMenu(form, menu); });
-            EXPECT_TRUE(
-                WaitFor([&] { return combo->GetCount() == entries; }, std::chrono::seconds(2)))
-                << menu;
-        }
-    }
-
     Form1* form = nullptr;
     wxWebView* view = nullptr;
 };
@@ -77,7 +64,15 @@ TEST_F(FailingServerTest, ServerThatFailsOrStalls)
         {
             EXPECT_TRUE(WaitForPageSource(view, failure.page)) << PageSource(view);
         }
-        ExpectTheWindowAnswers();
+        // The window answers at once while the pane waits or fails.
+        for (const auto& [menu, entries] : {std::pair{kMenuCanada, 13u}, {kMenuUSA, 53u}})
+        {
+            Queue([this, menu] { SendMenu(form, menu); });
+            EXPECT_TRUE(WaitFor([&]
+                                { return Find<wxChoice>(form, "Combo1")->GetCount() == entries; },
+                                std::chrono::seconds(2)))
+                << menu;
+        }
 
         // Later the server answers again, and so does the next choice; a load that the newer
         // one cancelled has not failed.
