@@ -22,39 +22,22 @@ protected:
         form = MakeEngineForm(host, TNEWS_PROGRAM_FOLDER);
         form->Show();
         view = Find<wxWebView>(form, "WebBrowser1");
-        combo = Find<wxChoice>(form, "Combo1");
         ASSERT_TRUE(WaitFor([&] { return !view->IsBusy(); }));
-        QueueMenu(kMenuUSA);
+        Queue([this] { SendMenu(form, kMenuUSA); });
     }
     void TearDown() override
     {
-        if (form)
-            form->Destroy();
+        EndRun();
         HandleEvents(std::chrono::milliseconds(50));
     }
-
-    // A menu command and a choice as the event loop delivers them, after whatever the engine
-    // has queued.
-    void QueueMenu(int id)
-    {
-        form->CallAfter([this, id] { SendMenu(form, id); });
-    }
+    // Menu commands and choices as the event loop delivers them, after what the engine queued.
+    void Queue(std::function<void()> work) { form->CallAfter(std::move(work)); }
     void QueueChoice(int position)
     {
-        form->CallAfter([this, position] { Choose(form, position); });
+        Queue([this, position] { Choose(form, position); });
     }
-    // The window answers at once while the pane waits or fails.
-    void ExpectTheWindowAnswers()
-    {
-        QueueMenu(kMenuCanada);
-        EXPECT_TRUE(WaitFor([&] { return combo->GetCount() == 13; }, std::chrono::seconds(2)));
-        QueueMenu(kMenuUSA);
-        EXPECT_TRUE(WaitFor([&] { return combo->GetCount() == 53; }, std::chrono::seconds(2)));
-    }
-
     Form1* form = nullptr;
     wxWebView* view = nullptr;
-    wxChoice* combo = nullptr;
 };
 
 TEST_F(FailingServerTest, ServerThatFailsOrStalls)
@@ -81,7 +64,15 @@ TEST_F(FailingServerTest, ServerThatFailsOrStalls)
         {
             EXPECT_TRUE(WaitForPageSource(view, failure.page)) << PageSource(view);
         }
-        ExpectTheWindowAnswers();
+        // The window answers at once while the pane waits or fails.
+        for (const auto& [menu, entries] : {std::pair{kMenuCanada, 13u}, {kMenuUSA, 53u}})
+        {
+            Queue([this, menu] { SendMenu(form, menu); });
+            EXPECT_TRUE(WaitFor([&]
+                                { return Find<wxChoice>(form, "Combo1")->GetCount() == entries; },
+                                std::chrono::seconds(2)))
+                << menu;
+        }
 
         // Later the server answers again, and so does the next choice; a load that the newer
         // one cancelled has not failed.
@@ -111,7 +102,6 @@ TEST_F(FailingServerTest, NoServerGetsAPageThatTriesTheSameUrlAgain)
              "href=\"http://tnewsuser:qsel47t2vyb8rdo@" + host +
                  "/software/news/tnewsudb.php?region=usa&amp;state=Arkansas\""})
         EXPECT_NE(page.find(words), std::string::npos) << words << "\n" << page;
-    ExpectTheWindowAnswers();
 
     ChallengingServer server(port);
     view->RunScript("document.querySelector('a').click()");

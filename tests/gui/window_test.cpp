@@ -11,7 +11,6 @@
 #include <wx/dcclient.h>
 #include <wx/display.h>
 #include <wx/log.h>
-#include <wx/modalhook.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -62,26 +61,18 @@ protected:
     {
         view->RunScript("document.querySelector(\"" + wxString(selector) + "\").click()");
     }
-    // The request lines that came with credentials, which are the listing's unless noted.
-    Strings Answered(const char* credentials = kListingCredentials)
+    // The request lines that came with credentials, which are the listing's.
+    Strings Answered()
     {
         Strings lines;
         for (const auto& request : server.Requests())
             if (!request.authorization.empty())
             {
-                EXPECT_EQ(request.authorization, credentials) << request.line;
+                EXPECT_EQ(request.authorization, kListingCredentials) << request.line;
                 lines.push_back(request.line);
             }
         return lines;
     }
-    // Real input from the display server, as a user's mouse and keyboard give it.
-    void Input(const std::function<void(wxUIActionSimulator&)>& act)
-    {
-        wxUIActionSimulator input;
-        act(input);
-        HandleEvents();
-    }
-
     ChallengingServer server;
     const fs::path folder =
         fs::temp_directory_path() / fs::u8path("tnews a#b%c S\xC3\xA9n\xC3\xA9gal");
@@ -92,105 +83,52 @@ protected:
     bool browserStarts = true;
 };
 
-TEST_F(WindowTest, ListingAndSearchReachTheServerWithCredentials)
+TEST_F(WindowTest, TypedWordsReachTheServerEncodedWithTheCredentials)
 {
     SendMenu(form, kMenuUSA);
-    Choose(form, 45);
+    // Real input from the display server, as a user's mouse and keyboard give it.
+    wxUIActionSimulator input;
+    input.MouseMove(text->GetScreenRect().GetLeftTop() + wxPoint(8, 6));
+    input.MouseClick(); // clears the start text
+    HandleEvents();
+    input.Text("fish&chips");
+    input.Char(WXK_RETURN);
     ASSERT_TRUE(WaitForTitle("Listing"));
     // What a user could type that a URL would otherwise bend: "&", "#", "+", "%", blanks at
     // both ends, letters beyond ASCII.
     text->SetValue(FromUtf8("  fish&chips C# a+b 100% S\xC3\xA9n\xC3\xA9gal  "));
     form->KSearch_Click();
     ASSERT_TRUE(WaitFor([&] { return Answered().size() >= 2; }));
-    EXPECT_EQ(Answered(), (Strings{std::string(kListing) + "state=Texas HTTP/1.1",
+    EXPECT_EQ(Answered(), (Strings{std::string(kListing) + "skwords=fish%26chips HTTP/1.1",
                                    std::string(kListing) +
                                        "skwords=%20%20fish%26chips%20C%23%20a%2Bb%20100%25%20"
                                        "S%C3%A9n%C3%A9gal%20%20 HTTP/1.1"}));
-}
-
-TEST_F(WindowTest, MouseAndKeysSearchChooseFromMenusAndEndTheRun)
-{
-    EXPECT_FALSE(text->IsEnabled());
-    SendMenu(form, kMenuUSA);
-    Input(
-        [&](wxUIActionSimulator& input)
-        {
-            input.MouseMove(text->GetScreenRect().GetLeftTop() + wxPoint(8, 6));
-            input.MouseClick();
-        });
-    EXPECT_EQ(text->GetValue(), ""); // the click cleared the start text
-    Input([](wxUIActionSimulator& input) { input.Text("fish&chips"); });
-    Input([](wxUIActionSimulator& input) { input.Char(WXK_RETURN); });
-    ASSERT_TRUE(WaitForTitle("Listing"));
-    EXPECT_EQ(Answered(), Strings{std::string(kListing) + "skwords=fish%26chips HTTP/1.1"});
-
-    const auto keys = [&](char menu, char item)
-    {
-        form->Raise();
-        ASSERT_TRUE(WaitFor([&] { return form->IsActive(); }));
-        Input([&](wxUIActionSimulator& input) { input.Char(menu, wxMOD_ALT); });
-        Input([&](wxUIActionSimulator& input) { input.Char(item); });
-    };
-    keys('r', 'i');
-    EXPECT_TRUE(WaitFor([&] { return Find<wxChoice>(form, "Combo1")->GetCount() == 165; }));
-    keys('h', 'a');
-    EXPECT_TRUE(WaitFor([] { return wxWindow::FindWindowByName("AboutTN") != nullptr; }));
     // Ctrl+Q, as the help says, ends the run like File, Exit.
     form->Raise();
     ASSERT_TRUE(WaitFor([&] { return form->IsActive(); }));
-    Input([](wxUIActionSimulator& input) { input.Char('q', wxMOD_CONTROL); });
+    input.Char('q', wxMOD_CONTROL);
     EXPECT_TRUE(WaitFor([] { return wxTopLevelWindows.IsEmpty(); }));
 }
 
 TEST_F(WindowTest, RollsUpToTheTopRowAndDownToTheWholePane)
 {
     const wxRect before = form->GetScreenRect();
-    const int height = form->GetClientSize().y;
-    for (int i = 0; i < 2; ++i)
-        form->RollUp_Click();
+    form->RollUp_Click();
+    form->RollUp_Click();
     ASSERT_TRUE(WaitFor([&] { return form->GetClientSize().y < view->GetPosition().y; }));
     EXPECT_GT(form->GetClientSize().y, Find<wxWindow>(form, "Combo1")->GetRect().GetBottom());
-    const wxRect rolled = form->GetScreenRect();
-    EXPECT_EQ(rolled.GetTopLeft(), before.GetTopLeft());
-    EXPECT_EQ(rolled.width, before.width);
-    for (int i = 0; i < 2; ++i)
-        form->RollDown_Click();
-    ASSERT_TRUE(WaitFor([&] { return form->GetClientSize().y == height; }));
-    EXPECT_EQ(form->GetScreenRect(), before);
+    EXPECT_EQ(form->GetScreenRect().GetTopLeft(), before.GetTopLeft());
+    form->RollDown_Click();
+    form->RollDown_Click();
+    EXPECT_TRUE(WaitFor([&] { return form->GetScreenRect() == before; }));
 }
 
-TEST_F(WindowTest, PagesElsewhereOpenInTheDefaultBrowser)
-{
-    server.SetPage("<!DOCTYPE html><title>Links</title>"
-                   "<a id=away href='http://example.invalid/paper'>away</a>"
-                   "<a id=blank target=_blank href='http://example.invalid/new'>new</a>"
-                   "<a id=home href='/software/news/other'>home</a>");
-    form->Updates_Click();
-    ASSERT_TRUE(WaitForTitle("Links"));
-    Click("#away");
-    Click("#blank");
-    ASSERT_TRUE(WaitFor([&] { return launched.size() >= 2; }));
-    EXPECT_EQ(view->GetCurrentTitle(), "Links"); // the pane kept its page
-    // A link within the directory server stays in the pane; the publisher's site does not.
-    server.SetPage("<!DOCTYPE html><title>Other</title>");
-    Click("#home");
-    EXPECT_TRUE(WaitForTitle("Other"));
-    form->TaviOrlund_Click();
-    EXPECT_EQ(launched, (Strings{"http://example.invalid/paper", "http://example.invalid/new",
-                                 "http://" + server.Host() + "/"}));
-    EXPECT_EQ(view->GetCurrentTitle(), "Other");
-}
-
-// Records every message wx would show and every dialog that would wait for a click.
-class MessageRecorder : public wxLog, public wxModalDialogHook
+// Records every message wx would show, as a message box or otherwise.
+class MessageRecorder : public wxLog
 {
 public:
-    MessageRecorder() : m_previous(wxLog::SetActiveTarget(this)) { Register(); }
-    ~MessageRecorder() override
-    {
-        Unregister();
-        wxLog::SetActiveTarget(m_previous);
-    }
+    MessageRecorder() : m_previous(wxLog::SetActiveTarget(this)) {}
+    ~MessageRecorder() override { wxLog::SetActiveTarget(m_previous); }
     Strings messages;
 
 protected:
@@ -198,39 +136,47 @@ protected:
     {
         messages.push_back(ToUtf8(text));
     }
-    int Enter(wxDialog*) override
-    {
-        messages.push_back("a dialog");
-        return wxID_CANCEL;
-    }
-    void Exit(wxDialog*) override {}
 
 private:
     wxLog* m_previous;
 };
 
-TEST_F(WindowTest, WithoutABrowserThePaneGivesTheAddressAndTheWayBack)
+TEST_F(WindowTest, PagesElsewhereGoToTheDefaultBrowserOrSayWhereTheyAre)
 {
     const std::string paper = "http://example.invalid/paper?a=1&b=2";
-    server.SetPage("<!DOCTYPE html><title>Listing</title><a href='" + paper + "'>paper</a>");
+    server.SetPage("<!DOCTYPE html><title>Links</title>"
+                   "<a id=away href='http://example.invalid/paper?a=1&b=2'>away</a>"
+                   "<a id=blank target=_blank href='http://example.invalid/new'>new</a>"
+                   "<a id=home href='/software/news/other'>home</a>");
     form->Updates_Click();
-    ASSERT_TRUE(WaitForTitle("Listing"));
+    ASSERT_TRUE(WaitForTitle("Links"));
+    Click("#away");
+    Click("#blank");
+    ASSERT_TRUE(WaitFor([&] { return launched.size() >= 2; }));
+    form->TaviOrlund_Click();
+    EXPECT_EQ(launched,
+              (Strings{paper, "http://example.invalid/new", "http://" + server.Host() + "/"}));
+    EXPECT_EQ(view->GetCurrentTitle(), "Links"); // the pane kept its page
+
+    // Without a browser the pane gives the address, and the way back is the page the program
+    // asked for, credentials and all.
     MessageRecorder recorder;
     browserStarts = false;
-    Click("a");
+    Click("#away");
     ASSERT_TRUE(WaitForTitle("No web browser is set up"));
     const std::string page = PageSource(view);
-    EXPECT_NE(page.find("<p class=\"address\">" + EscapeHtml(paper) + "</p>"), std::string::npos)
-        << page;
-    // The way back is the page the program asked for, credentials and all.
     const std::string updates = "/updates/tnewss.php?version=6.1.3";
-    EXPECT_NE(page.find("<a href=\"http://tnewsuser:hup39zk5wcaj7fen@" + server.Host() + updates),
-              std::string::npos)
-        << page;
+    for (const std::string& words :
+         {"<p class=\"address\">" + EscapeHtml(paper) + "</p>",
+          "<a href=\"http://tnewsuser:hup39zk5wcaj7fen@" + server.Host() + updates})
+        EXPECT_NE(page.find(words), std::string::npos) << words << "\n" << page;
     Click("a");
-    EXPECT_TRUE(WaitForTitle("Listing"));
-    const std::string asked = "GET " + updates + " HTTP/1.1";
-    EXPECT_EQ(Answered("Basic dG5ld3N1c2VyOmh1cDM5ems1d2NhajdmZW4="), (Strings{asked, asked}));
+    ASSERT_TRUE(WaitForTitle("Links"));
+    EXPECT_EQ(server.Requests().back().line, "GET " + updates + " HTTP/1.1");
+    // A link within the directory server stays in the pane.
+    server.SetPage("<!DOCTYPE html><title>Other</title>");
+    Click("#home");
+    EXPECT_TRUE(WaitForTitle("Other"));
 
     // The system's own launcher, on a system without a browser, says nothing of its own.
     const std::string path = std::getenv("PATH");
@@ -245,7 +191,7 @@ TEST_F(WindowTest, WithoutABrowserThePaneGivesTheAddressAndTheWayBack)
     EXPECT_EQ(recorder.messages, Strings{});
 }
 
-TEST_F(WindowTest, AboutBoxIsOneUnownedBoxWhoseTextsFit)
+TEST_F(WindowTest, AboutBoxIsOneUnownedCentredBoxWhoseTextsFit)
 {
     const auto open = [&]
     {
@@ -255,18 +201,13 @@ TEST_F(WindowTest, AboutBoxIsOneUnownedBoxWhoseTextsFit)
         HandleEvents();
         return about;
     };
-    const auto centred = [](AboutTN* about)
-    {
-        const wxRect screen = wxDisplay(wxDisplay::GetFromWindow(about)).GetClientArea();
-        const wxPoint middle = screen.GetPosition() + (screen.GetSize() - about->GetSize()) / 2;
-        return std::abs(about->GetPosition().x - middle.x) <= 2 &&
-               std::abs(about->GetPosition().y - middle.y) <= 2;
-    };
     AboutTN* about = open();
     ASSERT_TRUE(about);
     EXPECT_FALSE(about->GetParent());
-    EXPECT_TRUE(centred(about));
-    EXPECT_EQ(about->FindWindow("appversion")->GetLabel(), "Version: 6.1.3");
+    const wxRect screen = wxDisplay(wxDisplay::GetFromWindow(about)).GetClientArea();
+    const wxPoint offset =
+        about->GetPosition() - screen.GetPosition() - (screen.GetSize() - about->GetSize()) / 2;
+    EXPECT_LE(std::abs(offset.x) + std::abs(offset.y), 4) << "not centred";
     for (const char* name : {"Title", "appversion", "appos", "Label1"})
     {
         auto* label = static_cast<wxStaticText*>(about->FindWindow(name));
@@ -286,12 +227,6 @@ TEST_F(WindowTest, AboutBoxIsOneUnownedBoxWhoseTextsFit)
     EXPECT_EQ(open(), about);
     EXPECT_EQ(open(), about);
     EXPECT_EQ(about->GetPosition(), moved);
-    // Closed, it is loaded again, centred.
-    about->Close();
-    ASSERT_TRUE(WaitFor([] { return !wxWindow::FindWindowByName("AboutTN"); }));
-    about = open();
-    ASSERT_TRUE(about);
-    EXPECT_TRUE(centred(about));
     // Closing the main window ends the run, the box hidden or not.
     about->Hide();
     form->Close();
@@ -303,28 +238,23 @@ TEST_F(WindowTest, AboutBoxIsOneUnownedBoxWhoseTextsFit)
 TEST(NoEngineTest, PaneSaysSoAndTheWindowStillWorks)
 {
     Strings launched;
-    Form1Options options;
-    options.programFolder = "/opt/tnews";
-    options.host = "h:1";
-    options.makePane = [&launched](wxWindow* parent, const TwipsRect& bounds)
-    {
-        return std::make_unique<NoEnginePane>(parent, bounds,
-                                              [&launched](const std::string& url)
-                                              {
-                                                  launched.push_back(url);
-                                                  return true;
-                                              });
-    };
+    Form1Options options{.programFolder = "/opt/tnews",
+                         .host = "h:1",
+                         .makePane = [&launched](wxWindow* parent, const TwipsRect& bounds)
+                         {
+                             return std::make_unique<NoEnginePane>(
+                                 parent, bounds,
+                                 [&launched](const std::string& url)
+                                 { return launched.push_back(url), true; });
+                         }};
     auto* form = new Form1(std::move(options));
     form->Show();
     ASSERT_TRUE(WaitFor([&] { return form->IsShownOnScreen(); }));
     auto* pane = Find<wxWindow>(form, "WebBrowser1");
-    ASSERT_TRUE(pane && pane->GetChildren().size() == 1u);
     auto* message = dynamic_cast<wxStaticText*>(pane->GetChildren().front());
     ASSERT_TRUE(message);
     EXPECT_EQ(ToUtf8(message->GetLabel()).rfind("Pages can't be shown here", 0), 0u);
     EXPECT_TRUE(wxRect(pane->GetClientSize()).Contains(message->GetRect())) << "cut off";
-
     SendMenu(form, kMenuHelp);
     SendMenu(form, kMenuUSA);
     EXPECT_EQ(Find<wxChoice>(form, "Combo1")->GetCount(), 53u);
