@@ -1,8 +1,7 @@
 #include "request_target.h"
 
+#include "directory/ascii.h"
 #include "directory/query_encoding.h"
-
-#include <boost/beast/core/string.hpp>
 
 #include <algorithm>
 #include <optional>
@@ -38,7 +37,7 @@ RequestTarget ParseRequestTarget(std::string_view target)
     const std::size_t question = target.find('?');
     std::string_view path = target.substr(0, question);
     // A proxy's form of a target names the host too; only its path and query count here.
-    if (boost::beast::iequals(target.substr(0, kScheme.size()), kScheme))
+    if (StartsWithAsciiCaseless(target, kScheme))
     {
         path.remove_prefix(std::min(path.find('/', kScheme.size()), path.size()));
         if (path.empty())
