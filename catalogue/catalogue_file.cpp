@@ -230,7 +230,7 @@ private:
         paper.website = record.Url(6, "website", false);
         paper.feed = record.Url(7, "feed", true);
         const std::string& sources = record.Required(8, "the paper's sources");
-        for (std::string_view id : SplitSourceIds(sources))
+        for (std::string_view id : SplitFields(sources, ','))
         {
             if (!m_sourceLines.contains(std::string(id)))
                 m_lines.Fail("source " + Quoted(id) + " is not defined by a source record above");
@@ -240,20 +240,6 @@ private:
         }
         m_paperLines.try_emplace(PlaceKey{paper.region, paper.place}, m_lines.Number());
         m_catalogue.papers.push_back(std::move(paper));
-    }
-
-    static std::vector<std::string_view> SplitSourceIds(std::string_view list)
-    {
-        std::vector<std::string_view> ids;
-        std::size_t start = 0;
-        for (;;)
-        {
-            const std::size_t comma = list.find(',', start);
-            ids.push_back(list.substr(start, comma - start));
-            if (comma == std::string_view::npos)
-                return ids;
-            start = comma + 1;
-        }
     }
 
     // What only the whole file can tell: rules stand for places without papers, and a same-as

@@ -7,17 +7,17 @@
 namespace tnews::catalogue
 {
 
-std::vector<std::string_view> SplitFields(std::string_view line)
+std::vector<std::string_view> SplitFields(std::string_view line, char separator)
 {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
     for (;;)
     {
-        const std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab - start));
-        if (tab == std::string_view::npos)
+        const std::size_t end = line.find(separator, start);
+        fields.push_back(line.substr(start, end - start));
+        if (end == std::string_view::npos)
             return fields;
-        start = tab + 1;
+        start = end + 1;
     }
 }
 

@@ -9,9 +9,9 @@
 namespace tnews::catalogue
 {
 
-/// The TAB-separated fields of `line`, raw (escapes not yet undone). An empty line gives one
-/// empty field.
-std::vector<std::string_view> SplitFields(std::string_view line);
+/// The fields of `line` between its separators, TABs unless told otherwise, raw (escapes not
+/// yet undone). An empty line gives one empty field.
+std::vector<std::string_view> SplitFields(std::string_view line, char separator = '\t');
 
 /// `text` with backslash, TAB and LF written as "\\", "\t" and "\n".
 std::string EscapeField(std::string_view text);
