@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 namespace tnews::catalogue
 {
@@ -59,14 +60,9 @@ TEST(PlaceTableTest, EveryPlaceOfTheListIsReachedOrHasItsRule)
 
 TEST(PlaceTableTest, CanadianTownsFallInTheirProvinces)
 {
-    struct Case
-    {
-        const char* town;
-        double latitude, longitude;
-        const char* expected;
-    };
-    // Towns each side of the borders that are not straight lines, and one named override.
-    const Case cases[] = {
+    // Town, latitude, longitude and province, each side of the borders that are not straight
+    // lines, and one named override.
+    const std::tuple<const char*, double, double, const char*> cases[] = {
         {"Hull", 45.4287, -75.7134, "c/Quebec"},
         {"Arnprior", 45.4347, -76.3518, "c/Ontario"},
         {"Shawville", 45.6037, -76.4915, "c/Quebec"},
@@ -80,10 +76,10 @@ TEST(PlaceTableTest, CanadianTownsFallInTheirProvinces)
         {"Clearwater", 56.1304, -106.3468, "-"}, // Canada's centre, not the town's
         {"Mid-Atlantic", 40.0, -40.0, "-"},
     };
-    for (const Case& c : cases)
+    for (const auto& [town, latitude, longitude, expected] : cases)
     {
-        EXPECT_EQ(Describe(PlaceOfCanadianTown(c.town, c.latitude, c.longitude).place), c.expected)
-            << c.town << " at " << c.latitude << ", " << c.longitude;
+        EXPECT_EQ(Describe(PlaceOfCanadianTown(town, latitude, longitude).place), expected)
+            << town << " at " << latitude << ", " << longitude;
     }
 }
 
