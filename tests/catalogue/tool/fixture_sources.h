@@ -2,8 +2,11 @@
 // the builder's and the exporter's tests.
 #pragma once
 
+#include "catalogue/catalogue_file.h"
+
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tnews::catalogue::testing
 {
@@ -27,5 +30,8 @@ std::string Slurp(const std::filesystem::path& file); // empty when it can't be 
 
 /// `root`/curated.tsv and `root`/sources/{local-memory,wikidata}/...
 void WriteFixture(const std::filesystem::path& root);
+
+/// A paper's fields in the order of the export's columns, its sources joined by commas.
+std::vector<std::string> Fields(const Paper& paper);
 
 } // namespace tnews::catalogue::testing

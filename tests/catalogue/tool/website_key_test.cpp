@@ -11,10 +11,8 @@ TEST(WebsiteKeyTest, SameSiteGivesTheSameKey)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"http://www.TheDailyStar.net/", "thedailystar.net"},
-        {"https://thedailystar.net", "thedailystar.net"},
         {"https://thedailystar.net:443//", "thedailystar.net"},
         {"http://user@www.example.org/News/#top", "example.org/News"},
-        {"http://example.org/news/", "example.org/news"},
         {"http://example.org/?id=5", "example.org?id=5"},
         {"http://wwwexample.org/", "wwwexample.org"},
         {"www.example.org/", nullptr},
@@ -33,9 +31,7 @@ TEST(WebsiteKeyTest, SocialMediaPagesAreNoWebsiteOfTheirOwn)
     const std::pair<const char*, bool> cases[] = {
         {"https://www.facebook.com/reporternews", true},
         {"http://twitter.com/#!/clearwaternews", true},
-        {"https://www.youtube.com/user/paper/videos", true},
         {"https://notfacebook.com/", false},
-        {"https://paper.wordpress.com/", false},
         {"https://www.facebook.com.example.org/", false},
     };
     for (const auto& [url, social] : cases)
