@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Prints the lines of the tests against the lines of the code they test, counting the C++, CMake
-# and shell files git tracks; the fuzz targets and the benchmarks on a line of their own.
+# and shell files git tracks; the fuzz targets and the benchmarks on a line of their own. The
+# build and packaging files count as product: tests/packaging and tests/windows test them.
 #   scripts/lib/ratio.sh
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-product=(app browser directory info server catalogue)
+product=(app browser directory info server catalogue packaging cmake CMakeLists.txt)
 
 # The lines of the C++, CMake and shell files that git tracks under the given folders.
 code_lines()
