@@ -31,6 +31,10 @@ std::filesystem::path FixtureCataloguePath();
 /// The catalogue the build writes, share/tnews/catalogue.tsv in the build tree.
 std::filesystem::path RealCataloguePath();
 
+/// A typed-in catalogue with a paper "Paper <100 + i>" in Ohio for each of `cities` ("" for a
+/// paper without a city), and no checks or exports.
+SiteData OhioSite(const std::vector<std::string>& cities);
+
 struct TestServerOptions
 {
     std::filesystem::path catalogue = FixtureCataloguePath(); // unused when given the data
@@ -85,7 +89,7 @@ inline bool Contains(std::string_view text, std::string_view part)
 }
 
 /// Expects each of `fragments` in `page`, in this order.
-void ExpectInOrder(std::string_view page, const std::vector<std::string_view>& fragments);
+void ExpectInOrder(std::string_view page, const std::vector<std::string>& fragments);
 
 /// Expects the headers every page of the server carries: UTF-8 HTML, the content security
 /// policy and nosniff.
