@@ -7,7 +7,7 @@ namespace tnews::server
 namespace
 {
 
-TEST(CommandLineTest, ParsesBothOptionForms)
+TEST(CommandLineTest, ParsesBothOptionFormsAndRejectsBadOnes)
 {
     const std::vector<std::string_view> args = {"--port",    "9000",       "--bind=0.0.0.0",
                                                 "--data",    "/tmp/x.tsv", "--latest=7.0.1",
@@ -18,22 +18,18 @@ TEST(CommandLineTest, ParsesBothOptionForms)
     EXPECT_EQ(options.data, "/tmp/x.tsv");
     EXPECT_EQ(options.latest, (Version{7, 0, 1}));
     EXPECT_EQ(options.threads, 16u);
-    EXPECT_FALSE(options.help);
     EXPECT_EQ(ParseCommandLine({}).bind, "127.0.0.1") << "only loopback unless asked";
-}
 
-TEST(CommandLineTest, RejectsBadOptions)
-{
     const std::vector<std::vector<std::string_view>> cases = {
         {"--port"},         {"--port", "65536"}, {"--port", "-1"},    {"--port", "80x"},
         {"--threads", "0"}, {"--threads=2000"},  {"--latest", "6.1"}, {"--latest=6.1.3.0"},
         {"--data="},        {"--bind", ""},      {"--verbose"},       {"port"},
         {"--help=yes"},
     };
-    for (const auto& args : cases)
+    for (const auto& bad : cases)
     {
-        SCOPED_TRACE(testing::PrintToString(args));
-        EXPECT_THROW(ParseCommandLine(args), UsageError);
+        SCOPED_TRACE(testing::PrintToString(bad));
+        EXPECT_THROW(ParseCommandLine(bad), UsageError);
     }
 }
 

@@ -1,7 +1,5 @@
 // The real server under hostile clients: malformed, oversized and smuggling requests, and
-// clients that stall, trickle, never read or hold every connection. Each request gets one framed
-// answer with the right status at once, nothing after it is read unless the connection is kept
-// alive, and a fresh client is answered after each.
+// clients that stall, trickle, never read or hold every connection.
 #include "directory/catalogue.h"
 #include "directory/server_urls.h"
 #include "test_server.h"
@@ -25,6 +23,7 @@ namespace
 
 using testing::Contains;
 using testing::TestServer;
+using namespace std::string_view_literals;
 
 const std::string kTexas = "/software/news/tnewsudb.php?region=usa&state=Texas";
 
@@ -89,8 +88,8 @@ public:
                 return std::nullopt;
             if ((watch.revents & POLLOUT) != 0)
             {
-                const ssize_t put = ::send(m_fd, request.data(), request.size(),
-                                           MSG_NOSIGNAL | MSG_DONTWAIT);
+                const ssize_t put =
+                    ::send(m_fd, request.data(), request.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
                 // Once the server has closed, only what it said is left to read.
                 request.remove_prefix(put > 0 ? static_cast<std::size_t>(put) : request.size());
             }
@@ -161,8 +160,8 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
     for (int i = 0; i < 101; ++i)
         fields += "X-Filler-" + std::to_string(i) + ": x\r\n";
     const HostileCase cases[] = {
-        {"listing", Get(kTexas, listing), 200, true, "tnewsuser", "Houston Chronicle"},
-        {"Range ignored", Get(kTexas, listing + ranges + "\r\n"), 200, true, "tnewsuser", "Houston"},
+        {"Range ignored", Get(kTexas, listing + ranges + "\r\n"), 200, true, "tnewsuser",
+         "Houston Chronicle"},
         {"HEAD", Get("/", "", "HEAD"), 200, true, "-"},
         {"HTTP/1.0", "GET / HTTP/1.0\r\n\r\n", 200, false, "-"},
         {"wrong password", Get(kTexas, AuthField(kUpdatePassword)), 401, true, "-"},
@@ -181,7 +180,6 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
         {"no Host", "GET / HTTP/1.1\r\n\r\n", 400, false, "-", "Host"},
         {"malformed query", Get(kTexas + "&skwords=%zz", listing), 400, true, "-",
          "two hexadecimal digits"},
-        {"request line of 9 KB", Get("/" + std::string(9000, 'a')), 414, false, "-"},
         {"1 MB without a line end", std::string(1 << 20, 'G'), 414, false, "-"},
         {"header field of 9 KB", Get("/", "X-Big: " + std::string(9000, 'b') + "\r\n"), 431, false,
          "-"},
@@ -206,14 +204,11 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
         EXPECT_TRUE(Contains(answers[0].body, c.page)) << answers[0].body;
         EXPECT_EQ(Contains(answers[0].head, "\r\nConnection: close\r\n"), !c.keepsAlive);
         EXPECT_EQ(Contains(answers[0].head, "\r\nAllow: GET, HEAD\r\n"), c.status == 405);
-        if (c.keepsAlive)
-        {
-            EXPECT_TRUE(Contains(answers[1].body, "is the current version"));
-        }
+        EXPECT_TRUE(!c.keepsAlive || Contains(answers[1].body, "is the current version"));
         const std::string line = server.LogLines(logged + 1)[logged];
         EXPECT_EQ(line.rfind("127.0.0.1 - " + std::string(c.user) + " [", 0), 0u) << line;
         EXPECT_TRUE(Contains(line, "\" " + std::to_string(c.status) + " ")) << line;
-        for (std::string_view secret : {std::string_view("Basic"), kListingPassword, kUpdatePassword})
+        for (std::string_view secret : {"Basic"sv, kListingPassword, kUpdatePassword})
             EXPECT_FALSE(Contains(line, secret)) << line;
 
         EXPECT_EQ(testing::Fetch(server, "/").status, 200) << "a fresh client after it";

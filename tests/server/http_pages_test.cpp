@@ -1,6 +1,5 @@
-// The pages of the real server, each fetched as the program (or a stray client) asks for it: the
-// listings, searches, update answers and the publisher's page, and a clear 4xx page for every bad
-// parameter or path, echoing what it got as text only.
+// The pages of the real server, each fetched as the program (or a stray client) asks for it, and
+// a clear 4xx page for every bad credential, parameter or path, echoing what it got as text only.
 #include "directory/catalogue.h"
 #include "directory/server_urls.h"
 #include "test_server.h"
@@ -8,23 +7,29 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace tnews::server
 {
 namespace
 {
 
+using testing::BasicAuth;
 using testing::Contains;
 using testing::WireTarget;
+using namespace std::string_view_literals;
 
 const std::string kListing = "/software/news/tnewsudb.php?region=usa&";
 const std::string kUpdate = "/updates/tnewss.php?version=";
+const std::string kChallenge = "Authorization required";
+const std::string kNoMatch = "No USA newspaper has all of these words";
 
 struct PageCase
 {
     std::string target;
     int status;
-    std::vector<std::string_view> fragments; // in this order, already escaped
+    std::vector<std::string> fragments;     // in this order, already escaped
+    std::optional<httplib::Headers> auth{}; // else the right credentials for the target
 };
 
 TEST(HttpPagesTest, EachPageSaysWhatItShould)
@@ -40,8 +45,14 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
     auto search = [&](const char* code, std::string_view typed)
     { return WireTarget(*KeywordSearchUrl(code, typed, server.Host())); };
     const std::string publisher = "href=\"http://" + server.Host() + "/\"";
+    const std::string texas = kListing + "state=Texas";
+    const std::string right(kListingPassword);
+    const httplib::Headers rightAuth = BasicAuth(kUserName, right);
+    const std::string token = rightAuth.begin()->second.substr(6);
+    const httplib::Headers none;
     const PageCase cases[] = {
-        {listing("u", "Texas"), 200,
+        {listing("u", "Texas"),
+         200,
          {"<h1 id=\"top\">Texas newspapers <span class=\"note\">(8)</span></h1>",
           "8 papers in 4 cities; 2 links failed the last check (\u2717).", "<h2>Austin</h2>",
           "<a href=\"https://austin.example/?a=1&amp;b=it&#39;s\" target=\"_blank\" "
@@ -51,45 +62,66 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
           "<h2>Dallas</h2>", "<h2>El Paso</h2>",
           "El Diario</a> <span class=\"note\">\u2014 newspaper, Spanish</span> <span "
           "class=\"failed\">\u2717 link failed on 2026-12-05: timed out &lt;after&gt; 20 s</span>",
-          "<h2>Houston</h2>", "Houston Chronicle</a> <span class=\"note\">\u2014 newspaper, English",
-          "La Voz", "<h2>City not given</h2>", "Texas Tribune"}},
-        {listing("c", "Quebec"), 200,
-         {"<h2>\xC3\x8Eles-de-la-Madeleine</h2>", "<h2>Montr\xC3\xA9" "al</h2>"}},
+          "<h2>Houston</h2>",
+          "Houston Chronicle</a> <span class=\"note\">\u2014 newspaper, English", "La Voz",
+          "<h2>City not given</h2>", "Texas Tribune"}},
+        {listing("c", "Quebec"),
+         200,
+         {"<h2>\u00CEles-de-la-Madeleine</h2>", "<h2>Montr\u00E9al</h2>"}},
         {listing("i", "Georgia"), 200, {"Georgian Times"}},
-        {listing("i", "Crotia"), 200,
+        {listing("i", "Crotia"),
+         200,
          {"<h1 id=\"top\">Crotia newspapers <span class=\"note\">(1)</span></h1>",
           "<p class=\"rule\">Crotia is how the program&#39;s list spells Croatia; these are "
           "Croatia&#39;s papers.</p>",
           "<h2>Zagreb</h2>", "Ve\u010Dernji list</a>"}},
-        {listing("i", "Farsi"), 200,
+        {listing("i", "Farsi"),
+         200,
          {"<p class=\"rule\">Farsi is a language", "2 papers in 2 countries.", "<h2>Iran</h2>",
           "Hamshahri</a> <span class=\"note\">\u2014 Tehran \u00B7 newspaper, Persian</span>",
           "<h2>United Kingdom</h2>", "Kayhan London</a>"}},
-        {listing("i", "Kurdistan"), 200,
+        {listing("i", "Kurdistan"),
+         200,
          {"<h1 id=\"top\">Kurdistan newspapers</h1>",
           "<p class=\"rule\">No source lists papers for Kurdistan &lt;yet&gt; &amp; &quot;so&quot; "
           "on.</p>\n</body>"}},
         {listing("u", "Wyoming"), 200, {"No Wyoming newspapers are listed yet."}},
-        {search("i", "SENEGAL"), 200,
+        {search("i", "SENEGAL"),
+         200,
          {"<h1>All International newspapers matching \u201C<span class=\"typed\">SENEGAL</span>"
           "\u201D</h1>",
           "2 matches in the whole region, by name, city, country and the country&#39;s other "
           "names.",
-          "Le Soleil</a> <span class=\"note\">\u2014 Dakar, S\xC3\xA9n\xC3\xA9gal \u00B7 newspaper, "
+          "Le Soleil</a> <span class=\"note\">\u2014 Dakar, S\u00E9n\u00E9gal \u00B7 newspaper, "
           "French</span>",
           "Sud Quotidien</a>"}},
-        {search("u", "houston"), 200,
-         {"3 matches", "Houston Chronicle</a>", "Houston Press</a> <span class=\"note\">\u2014 "
-          "Houston, Texas \u00B7 newspaper</span> <span class=\"failed\">", "La Voz</a>"}},
-        {search("u", "senegal"), 200,
-         {"No USA newspaper has all of these words; searched the whole region"}},
+        {search("u", "houston"),
+         200,
+         {"3 matches", "Houston Chronicle</a>",
+          "Houston Press</a> <span class=\"note\">\u2014 Houston, Texas \u00B7 newspaper</span> "
+          "<span class=\"failed\">",
+          "La Voz</a>"}},
+        {search("u", "senegal"), 200, {kNoMatch + "; searched the whole region"}},
         {search("c", "   "), 200, {"Type a word"}},
         {search("c", "\xD8\x9F"), 200, {"Type a word"}},
-        {kUpdate + "6.2.0", 200, {"is the current version"}},
+        {WireTarget(UpdateQueryUrl(6, 2, 0, server.Host())), 200, {"is the current version"}},
         {kUpdate + "32767.32767.32767", 200, {"is the current version"}},
         {kUpdate + "6.1.99", 200, {"6.2.0 is available", publisher}},
         {kUpdate + "00006.00001.00009", 200, {"6.2.0 is available"}},
-        {WireTarget(PublisherWebsiteUrl(server.Host())), 200,
+        // Typed text means nothing to the search but words, and comes back as it was typed.
+        {search("u", "<script>x</script>"), 200, {">&lt;script&gt;x&lt;/script&gt;<", kNoMatch}},
+        {search("u", "'; DROP TABLE papers; --"), 200, {">&#39;; DROP TABLE", kNoMatch}},
+        {search("u", "NEAR(houston chronicle)"), 200, {">NEAR(houston chronicle)<", kNoMatch}},
+        {search("u", "{name city}: houston"), 200, {">{name city}: houston<", kNoMatch}},
+        {search("u", "-houston"), 200, {">-houston<", "Houston Chronicle</a>"}},
+        {search("u", std::string("hou\0ston", 8)), 200, {">hou\uFFFDston<", kNoMatch}},
+        {search("u", "\xFF\xC3("), 200, {">\uFFFD\uFFFD(<"}},
+        {search("u", "fish&chips C# a+b 100%;c/d?e"), 200, {">fish&amp;chips C# a+b 100%;c/d?e<"}},
+        {search("u", "  Montr\u00E9al\t%u00E9  "), 200, {">  Montr\u00E9al\t%u00E9  <"}},
+        {search("u", std::string(255, ' ') + "a"), 200, {">" + std::string(255, ' ') + "a<"}},
+        {search("u", std::string(257, 'x')), 400, {"too long"}},
+        {WireTarget(PublisherWebsiteUrl(server.Host())),
+         200,
          {"Tavi Orlund", "<td>Canadian</td><td>3</td><td>0</td><td>2 of 12</td>",
           "<td>USA</td><td>12</td><td>1</td><td>4 of 52</td>",
           "<td>International</td><td>9</td><td>0</td><td>7 of 164</td>", "24 papers in all.",
@@ -112,16 +144,13 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         {kListing + "state=%3Cb%3E%22", 404, {"&lt;b&gt;&quot;"}},
         {"/software/news/tnewsudb.php?region=%3Cscript%3E&state=Texas", 400, {"&lt;script&gt;"}},
         {kListing + "skwords=houston&page=0", 400, {"\u201C0\u201D is not a page number"}},
-        {kListing + "skwords=houston&page=01", 400, {"\u201C01\u201D"}},
         {kListing + "skwords=houston&page=1000000", 400, {"\u201C1000000\u201D"}},
         {kListing + "skwords=houston&page=%3Cb%3E", 400, {"\u201C&lt;b&gt;\u201D"}},
-        {kListing + "skwords=houston&page=2", 400,
-         {"There is no page 2 of this search; its 3 matches fill 1 page."}},
+        {kListing + "skwords=houston&page=2", 400, {"no page 2 of this search; its 3 matches"}},
         {kListing + "skwords=senegal&page=2", 400, {"its 0 matches fill 1 page."}},
         {kListing + "state=Texas&page=1", 400, {"belongs to a keyword search"}},
         {"/updates/tnewss.php", 400, {"\u201Cversion=A.B.C\u201D is missing"}},
         {kUpdate + "6.1", 400, {"\u201C6.1\u201D is malformed"}},
-        {kUpdate + "6.1.3.4", 400, {"\u201C6.1.3.4\u201D"}},
         {kUpdate + "6..3", 400, {"\u201C6..3\u201D"}},
         {kUpdate + "%2B6.1.3", 400, {"\u201C+6.1.3\u201D"}},
         {kUpdate + "32768.0.0", 400, {"\u201C32768.0.0\u201D"}},
@@ -132,25 +161,38 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         {"/software/news/tnewsudb.php/?region=usa&state=Texas", 404, {"tnewsudb.php/"}},
         {"/updates/tnewss.php/x", 404, {"There is no page"}},
         {"/%3Cscript%3E", 404, {"/&lt;script&gt;"}},
+        // Credentials come first: a client without them learns nothing about its parameters.
+        {texas, 401, {kChallenge}, none},
+        {texas, 401, {kChallenge}, BasicAuth(kUserName, kUpdatePassword)},
+        {texas, 401, {kChallenge}, BasicAuth(kUserName, right.substr(0, right.size() - 1) + "x")},
+        {texas, 401, {kChallenge}, BasicAuth(kUserName, right + "x")},
+        {texas, 401, {kChallenge}, BasicAuth(kUserName, right.substr(0, right.size() - 1))},
+        {texas, 401, {kChallenge}, BasicAuth("TNEWSUSER", right)},
+        {texas, 401, {kChallenge}, httplib::Headers{{"Authorization", "Basic !!!!"}}},
+        {texas, 401, {kChallenge}, httplib::Headers{{"Authorization", "Bearer " + token}}},
+        {texas, 401, {kChallenge}, httplib::Headers{*rightAuth.begin(), *rightAuth.begin()}},
+        {texas, 200, {"Texas newspapers"}, httplib::Headers{{"Authorization", "bAsIc  " + token}}},
+        {kUpdate + "6.1.3", 401, {kChallenge}, none},
+        {kUpdate + "6.1.3", 401, {kChallenge}, BasicAuth(kUserName, kListingPassword)},
+        {"/software/news/tnewsudb.php?region=mars&state=Nowhere", 401, {kChallenge}, none},
+        {kUpdate + "x", 401, {kChallenge}, none},
     };
     for (const PageCase& c : cases)
     {
-        SCOPED_TRACE(c.target);
         const std::string_view password =
             c.target.starts_with("/updates/") ? kUpdatePassword : kListingPassword;
-        const httplib::Response response =
-            testing::Fetch(server, c.target, testing::BasicAuth(kUserName, password));
+        const httplib::Headers auth = c.auth.value_or(BasicAuth(kUserName, password));
+        SCOPED_TRACE(c.target + (auth.empty() ? "" : " " + auth.begin()->second));
+        const httplib::Response response = testing::Fetch(server, c.target, auth);
         EXPECT_EQ(response.status, c.status);
+        EXPECT_EQ(response.get_header_value("WWW-Authenticate").starts_with("Basic realm=\""),
+                  c.status == 401);
         testing::ExpectHtmlHeaders(response);
         testing::ExpectInOrder(response.body, c.fragments);
         // Nothing comes through raw, no password shows, and no search here needs a second page.
-        for (std::string_view raw : {std::string_view("<script"), std::string_view("<Gazette>"),
-                                     std::string_view("<yet>"), std::string_view("<after>"),
-                                     std::string_view("class=\"pages\""), kListingPassword,
-                                     kUpdatePassword})
-        {
+        for (std::string_view raw : {"<script"sv, "<Gazette>"sv, "<yet>"sv, "<after>"sv,
+                                     "class=\"pages\""sv, kListingPassword, kUpdatePassword})
             EXPECT_FALSE(Contains(response.body, raw)) << raw;
-        }
     }
 }
 

@@ -24,20 +24,22 @@ TEST(KeywordsTest, SplitsAsTheIndexDoes)
         // The Arabic question mark is punctuation to the tokenizer: no word, not an empty one.
         {"houston \xD8\x9F", {"houston"}, false, "\"houston\""},
         {"\xD8\x9F", {}, false, ""},
-        {"MONTR\xC3\x89" "AL", {"montreal"}, true, "\"montreal\"*"},
+        {"MONTR\u00C9AL", {"montreal"}, true, "\"montreal\"*"},
         {"  New York  ", {"new", "york"}, false, "\"new\" AND \"york\""},
         {"fish&chips", {"fish", "chips"}, true, "\"fish\" AND \"chips\"*"},
-        {"C#", {"c"}, false, "\"c\""},
         {"\"quoted\" <tag>", {"quoted", "tag"}, false, "\"quoted\" AND \"tag\""},
         {"name:houston", {"name", "houston"}, true, "\"name\" AND \"houston\"*"},
-        {"houston OR dakar", {"houston", "or", "dakar"}, true, "\"houston\" AND \"or\" AND \"dakar\"*"},
+        {"houston OR dakar",
+         {"houston", "or", "dakar"},
+         true,
+         "\"houston\" AND \"or\" AND \"dakar\"*"},
         {"\xC2\xAB \xE2\x80\x94 -- !? \xE2\x82\xAC", {}, false, ""},
         {"\xFF\xC3(", {}, false, ""},
         {std::string("hou\0ston", 8), {"hou", "ston"}, true, "\"hou\" AND \"ston\"*"},
         {"\xE6\x9D\xB1\xE4\xBA\xAC \xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0",
-         {"\xE6\x9D\xB1\xE4\xBA\xAC", "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"}, true,
+         {"\xE6\x9D\xB1\xE4\xBA\xAC", "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"},
+         true,
          "\"\xE6\x9D\xB1\xE4\xBA\xAC\" AND \"\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0\"*"},
-        {"", {}, false, ""},
     };
     for (const SplitCase& c : cases)
     {

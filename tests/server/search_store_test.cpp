@@ -13,25 +13,25 @@ namespace tnews::server
 namespace
 {
 
-TEST(SearchStoreTest, RanksNameAboveCityAbovePlaceThenLargerPapers)
+TEST(SearchStoreTest, RanksNameAboveCityAbovePlaceAlsoFromManyThreads)
 {
-    const catalogue::Catalogue catalogue = catalogue::LoadCatalogue(testing::FixtureCataloguePath());
+    const catalogue::Catalogue catalogue =
+        catalogue::LoadCatalogue(testing::FixtureCataloguePath());
     const SearchStore store(catalogue, Alphabetical());
     const std::tuple<const char*, const char*, std::vector<std::string>> cases[] = {
         // In the name (the curated paper first), then in the city.
         {"u", "houston", {"Houston Chronicle", "Houston Press", "La Voz"}},
         // In the name; then the state's papers: curated, then by sources, then by name.
-        {"u", "texas",
+        {"u",
+         "texas",
          {"Texas Tribune", "Houston Chronicle", "The Dallas Morning News",
           "Austin <Gazette> & \"Quoted\" O'Brien", "El Diario", "Houston Press", "La Voz",
           "The Daily Texan"}},
         {"u", "new york", {"The New York Times", "Fish & Chips Daily"}},
         {"u", "hous", {"Houston Chronicle", "Houston Press", "La Voz"}},
-        {"u", "houston \xD8\x9F", {"Houston Chronicle", "Houston Press", "La Voz"}},
         {"u", "fish&chips", {"Fish & Chips Daily"}},
-        {"u", "houston OR dakar", {}},
         {"i", "DAKAR soleil", {"Le Soleil"}},
-        {"c", "MONTR\xC3\x89" "AL", {"Le Devoir"}},
+        {"c", "MONTR\u00C9AL", {"Le Devoir"}},
         {"c", "iles", {"Le Radar"}},
         {"u", "georgia", {"The Atlanta Journal-Constitution"}},
         {"i", "georgia", {"Georgian Times"}},
@@ -52,16 +52,10 @@ TEST(SearchStoreTest, RanksNameAboveCityAbovePlaceThenLargerPapers)
         EXPECT_EQ(result.total, expected.size());
     }
     EXPECT_FALSE(store.Search(*FindRegion("u"), "\xD8\x9F --", 0, 50).hasWords);
-}
 
-TEST(SearchStoreTest, ConcurrentSearchesAgree)
-{
-    const catalogue::Catalogue catalogue = catalogue::LoadCatalogue(testing::FixtureCataloguePath());
-    const SearchStore store(catalogue, Alphabetical());
-    const std::vector<std::size_t> expected = store.Search(*FindRegion("i"), "dakar", 0, 50).papers;
-    ASSERT_EQ(expected.size(), 2u);
-    // Threads searching at once take connections copied from the first one; they must answer
-    // exactly as it does.
+    // Threads searching at once take connections copied from the first one; they must agree.
+    const std::vector<std::size_t> dakar = store.Search(*FindRegion("i"), "dakar", 0, 50).papers;
+    ASSERT_EQ(dakar.size(), 2u);
     std::atomic<int> wrong{0};
     std::vector<std::jthread> threads;
     for (int t = 0; t < 8; ++t)
@@ -70,7 +64,7 @@ TEST(SearchStoreTest, ConcurrentSearchesAgree)
             [&]
             {
                 for (int i = 0; i < 50; ++i)
-                    wrong += store.Search(*FindRegion("i"), "dakar", 0, 50).papers != expected;
+                    wrong += store.Search(*FindRegion("i"), "dakar", 0, 50).papers != dakar;
             });
     }
     threads.clear(); // joins them

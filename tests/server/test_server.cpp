@@ -20,6 +20,17 @@ std::filesystem::path RealCataloguePath()
     return TNEWS_BUILT_CATALOGUE;
 }
 
+SiteData OhioSite(const std::vector<std::string>& cities)
+{
+    std::string text = "source\tcurated\tHand\tCC0 1.0\t\t\n";
+    for (std::size_t i = 0; i < cities.size(); ++i)
+    {
+        text += "paper\tu\tOhio\t" + cities[i] + "\tPaper " + std::to_string(100 + i) +
+                "\tnewspaper\t\thttps://p.example/\t\tcurated\n";
+    }
+    return SiteData{catalogue::ParseCatalogue(text, "generated"), {}, ExportSlots()};
+}
+
 TestServer::TestServer(TestServerOptions options)
     : TestServer(LoadSiteData(options.catalogue), options)
 {
@@ -105,10 +116,10 @@ httplib::Response Fetch(const TestServer& server, const std::string& target,
     return failed;
 }
 
-void ExpectInOrder(std::string_view page, const std::vector<std::string_view>& fragments)
+void ExpectInOrder(std::string_view page, const std::vector<std::string>& fragments)
 {
     std::size_t after = 0;
-    for (std::string_view fragment : fragments)
+    for (const std::string& fragment : fragments)
     {
         const std::size_t at = page.find(fragment, after);
         EXPECT_NE(at, std::string_view::npos) << fragment << "\n" << page;

@@ -22,14 +22,15 @@
 namespace tnews::server::testing
 {
 
-/// The small catalogue beside the server tests (fixture/catalogue.tsv, with its checks and
-/// exports): Texas in several cities, New York, Georgia and District of Columbia; Quebec and
-/// Prince Edward Island; Sénégal, Georgia, Croatia and Bangladesh with rules and other names
-/// around them; names full of markup.
+/// fixture/catalogue.tsv beside the server tests, with its checks and exports.
 std::filesystem::path FixtureCataloguePath();
 
 /// The catalogue the build writes, share/tnews/catalogue.tsv in the build tree.
 std::filesystem::path RealCataloguePath();
+
+/// A typed-in catalogue with a paper "Paper <100 + i>" in Ohio for each of `cities` ("" for a
+/// paper without a city), and no checks or exports.
+SiteData OhioSite(const std::vector<std::string>& cities);
 
 struct TestServerOptions
 {
@@ -43,8 +44,7 @@ struct TestServerOptions
 class TestServer
 {
 public:
-    /// Serves options.catalogue, or `data` when given; throws CatalogueError for a bad file and
-    /// std::runtime_error when the server can't bind or start.
+    /// Serves options.catalogue, or `data` when given; throws when it can't load, bind or start.
     explicit TestServer(TestServerOptions options = {});
     explicit TestServer(SiteData data, TestServerOptions options = {});
     ~TestServer();
@@ -56,8 +56,7 @@ public:
     std::string Host() const;
     /// A client that sends targets byte for byte, as a browser puts them on the wire.
     httplib::Client Client() const;
-    /// The access log, one line per request. A request is logged just after its answer, so this
-    /// waits (up to 5 s) until there are at least `atLeast` lines.
+    /// The access log; waits up to 5 s for `atLeast` lines, as a line follows its answer.
     std::vector<std::string> LogLines(std::size_t atLeast = 0) const;
 
 private:
@@ -74,8 +73,7 @@ private:
 /// An Authorization header with Basic credentials.
 httplib::Headers BasicAuth(std::string_view user, std::string_view password);
 
-/// GET `target` (path and query exactly as on the wire). A failed exchange fails the current
-/// test and gives a response with status -1.
+/// GET `target` as on the wire; a failed exchange fails the test and gives status -1.
 httplib::Response Fetch(const TestServer& server, const std::string& target,
                         const httplib::Headers& headers = {});
 
@@ -85,10 +83,9 @@ inline bool Contains(std::string_view text, std::string_view part)
 }
 
 /// Expects each of `fragments` in `page`, in this order.
-void ExpectInOrder(std::string_view page, const std::vector<std::string_view>& fragments);
+void ExpectInOrder(std::string_view page, const std::vector<std::string>& fragments);
 
-/// Expects the headers every page of the server carries: UTF-8 HTML, the content security
-/// policy and nosniff.
+/// Expects the headers every page of the server carries.
 void ExpectHtmlHeaders(const httplib::Response& response);
 
 /// The path and query of an absolute URL built by directory/ ("http://u:p@host/a?b" gives
