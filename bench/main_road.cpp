@@ -52,21 +52,21 @@ int RunBenchmark()
     for (int i = 0; i < 50; ++i)
     {
         const int position = std::uniform_int_distribution<int>(1, 164)(random);
-        const std::size_t before = server.Arrivals().size();
+        const std::size_t before = server.Requests().size();
         combo->SetSelection(position);
         const Clock::time_point chosen = Clock::now();
         wxCommandEvent choice(wxEVT_CHOICE, combo->GetId());
         choice.SetInt(position);
         combo->ProcessWindowEvent(choice);
         const Clock::time_point returned = Clock::now();
-        if (!WaitFor([&] { return server.Arrivals().size() > before; }))
+        if (!WaitFor([&] { return server.Requests().size() > before; }))
         {
             std::fprintf(stderr, "choice %d: no request arrived\n", position);
             return 1;
         }
         const auto ms = [chosen](Clock::time_point then)
         { return std::chrono::duration<double, std::milli>(then - chosen).count(); };
-        latencies.push_back(ms(server.Arrivals()[before]));
+        latencies.push_back(ms(server.Requests()[before].arrival));
         handled.push_back(ms(returned));
         asked.push_back(ms(navigating));
         WaitFor([&] { return !view->IsBusy() && view->GetCurrentTitle() == "Listing"; });

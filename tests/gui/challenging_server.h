@@ -1,17 +1,14 @@
 // A loopback HTTP server that demands Basic credentials as the directory server does: it answers
 // 401 with a challenge until they come, then a page of the test's choosing. A test may switch it
-// to fail with 500, close the connection, or take the request and never answer. It records when
-// every request arrived, its request line and its credentials.
+// to fail with 500 or to take the request and never answer. It records when every request
+// arrived, its request line and its credentials.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <httplib.h>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -29,7 +26,6 @@ public:
     {
         Answer,
         Status500,
-        Close,
         Stall,
     };
     struct Request
@@ -42,33 +38,27 @@ public:
     /// Listens on `port` of 127.0.0.1, or on a free port when 0.
     explicit ChallengingServer(int port = 0)
     {
-        m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int yes = 1;
-        setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        socklen_t length = sizeof address;
-        if (bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            listen(m_listener, 64) != 0 ||
-            getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        m_server.set_keep_alive_max_count(1);
+        m_server.set_read_timeout(1); // so that connections opened ahead and never used end soon
+        m_server.Get(".*", [this](const httplib::Request& in, httplib::Response& out)
+                     { Handle(in, out); });
+        m_port = port ? (m_server.bind_to_port("127.0.0.1", port) ? port : -1)
+                      : m_server.bind_to_any_port("127.0.0.1");
+        if (m_port <= 0)
             throw std::runtime_error("can't listen on 127.0.0.1:" + std::to_string(port));
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { Serve(); });
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!m_server.is_running()) // stop() does nothing before then
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ~ChallengingServer()
     {
-        m_stop = true;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true; // ends the stalled requests
+        }
+        m_stopped.notify_all();
+        m_server.stop();
         m_thread.join();
-        close(m_listener);
-        std::lock_guard lock(m_mutex);
-        for (int client : m_clients)
-            shutdown(client, SHUT_RDWR); // wakes the workers' reads
-        for (std::thread& worker : m_workers)
-            worker.join();
-        for (int client : m_clients)
-            close(client);
     }
 
     int Port() const { return m_port; }
@@ -85,79 +75,36 @@ public:
         std::lock_guard lock(m_mutex);
         return m_requests;
     }
-    std::vector<Clock::time_point> Arrivals()
-    {
-        std::vector<Clock::time_point> arrivals;
-        for (const Request& request : Requests())
-            arrivals.push_back(request.arrival);
-        return arrivals;
-    }
 
 private:
-    void Serve()
+    void Handle(const httplib::Request& in, httplib::Response& out)
     {
-        while (!m_stop)
+        std::unique_lock lock(m_mutex);
+        m_requests.push_back({Clock::now(), in.method + " " + in.target + " " + in.version,
+                              in.get_header_value("Authorization")});
+        if (m_mode == Mode::Stall) // never answered while the server runs
+            m_stopped.wait(lock, [this] { return m_stopping; });
+        else if (m_mode == Mode::Status500)
+            out.status = 500, out.set_content("<title>Failure</title>", "text/html");
+        else if (in.get_header_value("Authorization").empty())
         {
-            pollfd ready{m_listener, POLLIN, 0};
-            if (poll(&ready, 1, 20) <= 0)
-                continue;
-            const int client = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client < 0)
-                continue;
-            std::lock_guard lock(m_mutex);
-            m_clients.push_back(client);
-            m_workers.emplace_back([this, client] { Handle(client); });
+            out.status = 401;
+            out.set_header("WWW-Authenticate", "Basic realm=\"t\"");
+            out.set_content("<title>Unauthorized</title>", "text/html");
         }
+        else
+            out.set_content(m_page, "text/html; charset=utf-8");
     }
 
-    void Handle(int client)
-    {
-        std::string head;
-        char byte = 0;
-        while (!head.ends_with("\r\n\r\n") && read(client, &byte, 1) == 1)
-            head += byte;
-        if (head.empty()) // a connection the engine opened ahead and never used
-        {
-            shutdown(client, SHUT_RDWR);
-            return;
-        }
-        const std::size_t at = head.find("\r\nAuthorization: "), from = at + 17;
-        Request request{Clock::now(), head.substr(0, head.find("\r\n")),
-                        at == std::string::npos ? ""
-                                                : head.substr(from, head.find('\r', from) - from)};
-        std::string status = "200 OK", extra, body;
-        {
-            std::lock_guard lock(m_mutex);
-            m_requests.push_back(request);
-            body = m_page;
-        }
-        const Mode mode = m_mode;
-        if (mode == Mode::Stall)
-            return; // never answered; the connection stays open until the server ends
-        if (mode == Mode::Status500)
-            status = "500 Internal Server Error", body = "<title>Failure</title>";
-        else if (request.authorization.empty())
-            status = "401 Unauthorized", body = "<title>Unauthorized</title>",
-            extra = "WWW-Authenticate: Basic realm=\"t\"\r\n";
-        const std::string response = "HTTP/1.1 " + status + "\r\n" + extra +
-                                     "Connection: close\r\nContent-Type: text/html; charset=utf-8"
-                                     "\r\nContent-Length: " +
-                                     std::to_string(body.size()) + "\r\n\r\n" + body;
-        if (mode != Mode::Close)
-            (void)!write(client, response.data(), response.size());
-        shutdown(client, SHUT_RDWR);
-    }
-
-    int m_listener = -1;
+    httplib::Server m_server;
     int m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::atomic<Mode> m_mode{Mode::Answer};
     std::thread m_thread;
     std::mutex m_mutex;
+    std::condition_variable m_stopped;
+    bool m_stopping = false;
+    std::atomic<Mode> m_mode{Mode::Answer};
     std::string m_page = "<!DOCTYPE html><title>Listing</title><p>ok";
     std::vector<Request> m_requests;
-    std::vector<int> m_clients;
-    std::vector<std::thread> m_workers;
 };
 
 } // namespace tnews

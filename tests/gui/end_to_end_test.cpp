@@ -1,6 +1,6 @@
 // The real program's window on the real web engine against the real directory server, serving
 // the catalogue the build writes: each road of the menus and the top row.
-#include "gui_support.h"
+#include "gui_test_app.h"
 
 #include "test_server.h"
 
@@ -15,17 +15,14 @@ namespace
 using server::testing::RealCataloguePath;
 using server::testing::TestServer;
 using server::testing::TestServerOptions;
+using EndToEndTest = EngineTest;
 
-TEST(EndToEndTest, EveryRoadReachesItsPage)
+TEST_F(EndToEndTest, EveryRoadReachesItsPage)
 {
     TestServer server{TestServerOptions{.catalogue = RealCataloguePath()}};
     std::vector<std::string> launched;
-    Form1* form = MakeEngineForm(server.Host(), TNEWS_PROGRAM_FOLDER,
-                                 [&launched](const std::string& url)
-                                 { return launched.push_back(url), true; });
-    form->Show();
-    auto* view = Find<wxWebView>(form, "WebBrowser1");
-    EXPECT_TRUE(WaitForPageSource(view, "Find newspapers by place"));
+    Open(server.Host(), TNEWS_PROGRAM_FOLDER,
+         [&launched](const std::string& url) { return launched.push_back(url), true; });
 
     SendMenu(form, kMenuUSA);
     Choose(form, 45); // Texas
@@ -41,8 +38,6 @@ TEST(EndToEndTest, EveryRoadReachesItsPage)
     EXPECT_EQ(launched, std::vector<std::string>{"http://" + server.Host() + "/"});
     form->About_Click();
     EXPECT_TRUE(WaitFor([] { return wxWindow::FindWindowByName("AboutTN") != nullptr; }));
-    EndRun(); // the main window and the About box
-    HandleEvents(std::chrono::milliseconds(50));
 }
 
 } // namespace

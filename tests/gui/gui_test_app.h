@@ -1,6 +1,8 @@
 // The application the GUI tests run in: the program's start-up of the web engine, failures on
-// the test output, and the tests as its run.
+// the test output, and the tests as its run; and the fixture of a main window on the real engine.
 #pragma once
+
+#include "gui_support.h"
 
 #include "browser/web_engine.h"
 
@@ -27,6 +29,30 @@ public:
         return true;
     }
     int OnRun() override { return RUN_ALL_TESTS(); }
+};
+
+/// A main window on the real web engine; every window ends with the test.
+class EngineTest : public testing::Test
+{
+protected:
+    /// Shows a main window for the directory server at `host` and waits for its start page.
+    void Open(
+        const std::string& host, const std::string& folder = TNEWS_PROGRAM_FOLDER,
+        DefaultBrowserLauncher openElsewhere = [](const std::string&) { return true; })
+    {
+        form = MakeEngineForm(host, folder, std::move(openElsewhere));
+        form->Show();
+        view = Find<wxWebView>(form, "WebBrowser1");
+        ASSERT_TRUE(WaitForPageSource(view, "Find newspapers by place"))
+            << ToUtf8(view->GetCurrentURL());
+    }
+    void TearDown() override
+    {
+        EndRun(); // the main window and any About box
+        HandleEvents(std::chrono::milliseconds(50));
+    }
+    Form1* form = nullptr;
+    wxWebView* view = nullptr;
 };
 
 } // namespace tnews

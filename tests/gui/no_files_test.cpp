@@ -1,7 +1,6 @@
 // The program writes no file: its own run, the web engine and the toolkit included. Runs in a
 // process of its own whose home and data folders are empty temporary ones, set before the
 // toolkit starts.
-#include "gui_support.h"
 #include "gui_test_app.h"
 
 #include "test_server.h"
@@ -29,13 +28,11 @@ std::vector<std::string> FilesUnder(const fs::path& folder)
     return files;
 }
 
-TEST(NoFilesTest, BrowsingWritesNothing)
+using NoFilesTest = EngineTest;
+TEST_F(NoFilesTest, BrowsingWritesNothing)
 {
     server::testing::TestServer server;
-    Form1* form = MakeEngineForm(server.Host(), TNEWS_PROGRAM_FOLDER);
-    form->Show();
-    auto* view = Find<wxWebView>(form, "WebBrowser1");
-    EXPECT_TRUE(WaitForPageSource(view, "Find newspapers by place"));
+    Open(server.Host());
     SendMenu(form, kMenuUSA);
     Choose(form, 45);
     EXPECT_TRUE(WaitForPageSource(view, "Houston Chronicle"));

@@ -1,10 +1,9 @@
 // The start page as a user sees it: the pane's pixels on the screen after start-up, with the
-// pointer resting where the window puts its drop-down or over the pane. The program itself is
+// pointer resting over the window's drop-down or over the pane. The program itself is
 // started for each try, as a user starts it: its first page is also its engine's first.
-#include "gui_support.h"
+#include "gui_test_app.h"
 
 #include <gdk/gdk.h>
-#include <gtest/gtest.h>
 #include <wx/process.h>
 #include <wx/uiaction.h>
 
@@ -48,87 +47,43 @@ Painted ScreenPixels(const wxRect& area)
     return {static_cast<double>(white) / count, static_cast<double>(heading) / count};
 }
 
-class StartPaneTest : public testing::Test
+// Starts the program with the pointer resting at `pointer`; returns what the screen shows at
+// `pane` once the start page is painted there, or after a few seconds.
+Painted StartProgram(const wxPoint& pointer, const wxRect& pane)
 {
-protected:
-    void TearDown() override { Close(); }
-
-    // Starts the window on the real engine with the program's start page, the pointer resting
-    // at `pointer` before it appears; returns what the pane shows once the page has loaded.
-    Painted Start(const wxPoint& pointer)
-    {
-        wxUIActionSimulator().MouseMove(pointer);
-        HandleEvents(std::chrono::milliseconds(50));
-        form = MakeEngineForm("127.0.0.1:1", TNEWS_PROGRAM_FOLDER);
-        form->Show();
-        view = Find<wxWebView>(form, "WebBrowser1");
-        EXPECT_TRUE(WaitForPageSource(view, "Find newspapers by place"));
-        // The pixels follow the load; give them until a user would have noticed.
-        Painted painted;
-        WaitFor(
-            [&]
-            {
-                painted = ScreenPixels(view->GetScreenRect());
-                return painted.StartPage();
-            },
-            std::chrono::seconds(3));
-        return painted;
-    }
-    // Starts the program, with the pointer resting at `pointer`, and returns what the screen
-    // shows at `pane` once the start page is painted there, or after a few seconds.
-    static Painted StartProgram(const wxPoint& pointer, const wxRect& pane)
-    {
-        wxUIActionSimulator().MouseMove(pointer);
-        HandleEvents(std::chrono::milliseconds(50));
-        wxProcess program;
-        bool ended = false;
-        program.Bind(wxEVT_END_PROCESS, [&](wxProcessEvent&) { ended = true; });
-        const long pid = wxExecute(TNEWS_PROGRAM_FOLDER "/tnews", wxEXEC_ASYNC, &program);
-        EXPECT_NE(pid, 0);
-        Painted painted;
-        WaitFor(
-            [&]
-            {
-                painted = ScreenPixels(pane);
-                return painted.StartPage() || ended;
-            },
+    wxUIActionSimulator().MouseMove(pointer);
+    HandleEvents(std::chrono::milliseconds(50));
+    wxProcess program;
+    bool ended = false;
+    program.Bind(wxEVT_END_PROCESS, [&](wxProcessEvent&) { ended = true; });
+    const long pid = wxExecute(TNEWS_PROGRAM_FOLDER "/tnews", wxEXEC_ASYNC, &program);
+    EXPECT_NE(pid, 0);
+    Painted painted;
+    WaitFor([&] { return (painted = ScreenPixels(pane)).StartPage() || ended; },
             std::chrono::seconds(5));
-        if (pid != 0 && !ended)
-        {
-            wxProcess::Kill(static_cast<int>(pid), wxSIGTERM);
-            EXPECT_TRUE(WaitFor([&] { return ended; }));
-        }
-        return painted;
-    }
-    void Close()
+    if (pid != 0 && !ended)
     {
-        if (form)
-            form->Destroy();
-        form = nullptr;
-        HandleEvents(std::chrono::milliseconds(50));
+        wxProcess::Kill(static_cast<int>(pid), wxSIGTERM);
+        EXPECT_TRUE(WaitFor([&] { return ended; }));
     }
+    return painted;
+}
 
-    Form1* form = nullptr;
-    wxWebView* view = nullptr;
-};
+using StartPaneTest = EngineTest;
 
-TEST_F(StartPaneTest, StartPageFitsThePaneAtTheWindowsSize)
+TEST_F(StartPaneTest, StartPageFitsThePaneAndIsPaintedWhereverThePointerRests)
 {
-    ASSERT_TRUE(Start(wxPoint(0, 0)).StartPage());
+    // The page fits the pane at the window's size; and where the window puts its drop-down and
+    // its pane.
+    Open("127.0.0.1:1");
     wxString fits;
     ASSERT_TRUE(view->RunScript("document.documentElement.scrollHeight <= window.innerHeight && "
                                 "document.documentElement.scrollWidth <= window.innerWidth",
                                 &fits));
     EXPECT_EQ(ToUtf8(fits), "true");
-}
-
-TEST_F(StartPaneTest, StartPageIsPaintedWhereverThePointerRests)
-{
-    // Where the window puts its drop-down and its pane, from a first start.
-    Start(wxPoint(0, 0));
-    const wxRect combo = wxWindow::FindWindowByName("Combo1", form)->GetScreenRect();
+    const wxRect combo = Find<wxWindow>(form, "Combo1")->GetScreenRect();
     const wxRect pane = view->GetScreenRect();
-    Close();
+    TearDown();
 
     // The pane stayed blank on some starts with the pointer over the drop-down, never with it
     // over the pane. TNEWS_START_PANE_RUNS=N starts the program N times for each.
