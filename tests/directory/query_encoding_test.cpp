@@ -11,18 +11,15 @@ TEST(QueryEncodingTest, EncodesEverythingButUnreservedBytes)
 {
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},
-        {"hockey", "hockey"},
         {"AZaz09-._~", "AZaz09-._~"},
         {"fish&chips", "fish%26chips"},
         {"C#", "C%23"},
         {"a+b", "a%2Bb"},
         {"100%", "100%25"},
-        {"a=b", "a%3Db"},
         {"  New York  ", "%20%20New%20York%20%20"},
         {"S\xC3\xA9n\xC3\xA9gal", "S%C3%A9n%C3%A9gal"},
         {std::string("a\0b", 3), "a%00b"},
         {"\xFF\x80", "%FF%80"},
-        {"<script>'\"", "%3Cscript%3E%27%22"},
     };
     for (const auto& [text, encoded] : cases)
     {
