@@ -37,6 +37,18 @@ TEST(CatalogueFileTest, RoundTripKeepsEveryFieldAndGivesTheSameBytes)
     EXPECT_TRUE(FormatCatalogue(catalogue).ends_with(text)) << FormatCatalogue(catalogue);
 }
 
+const std::string kTexasPaper = "paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\t\tlm\n";
+const std::string kCheck = "check\thttps://a.example/\tok\t200\t\t2026-12-01T08:00:00Z\t\n";
+
+// `line` with its field `n` (from 1) set to `value`.
+std::string With(std::string line, std::size_t n, const std::string& value)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 1; i < n; ++i)
+        start = line.find('\t', start) + 1;
+    return line.replace(start, line.find_first_of("\t\n", start) - start, value);
+}
+
 // Expects `parse` to refuse `text` with an error that starts with `message`.
 template <typename Parse>
 void ExpectRefused(Parse parse, const std::string& text, const std::string& message)
@@ -59,30 +71,19 @@ TEST(CatalogueFileTest, RefusesMalformedLinesNamingFileAndLine)
     const std::pair<std::string, std::string> cases[] = {
         {"paper\ti\tBanglades\n", "c.tsv:3: a paper record has 10 tab-separated fields, found 3"},
         {"papers\tx\n", "c.tsv:3: unknown record \"papers\""},
-        {"paper\tx\tBanglades\t\tN\tnewspaper\t\thttp://a.b/\t\tlm\n",
-         "c.tsv:3: unknown region code \"x\""},
-        {"paper\ti\tBangladesh\t\tN\tnewspaper\t\thttp://a.b/\t\tlm\n",
-         "c.tsv:3: \"Bangladesh\" is not a country of region i"},
-        {"paper\tu\tTexas\t\tN\tweekly\t\thttp://a.b/\t\tlm\n", "c.tsv:3: unknown kind \"weekly\""},
-        {"paper\tu\tTexas\t\tN\tnewspaper\t\tftp://a.b/\t\tlm\n",
-         "c.tsv:3: website \"ftp://a.b/\" is not an absolute"},
-        {"paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\t\tlm,wd\n",
-         "c.tsv:3: source \"wd\" is not defined"},
-        {"paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\t\tlm,lm\n",
-         "c.tsv:3: source \"lm\" is named twice"},
-        {"paper\tu\tTexas\t\t\tnewspaper\t\thttp://a.b/\t\tlm\n",
-         "c.tsv:3: the paper's name is empty"},
-        {"paper\tu\tTexas\t\t N\tnewspaper\t\thttp://a.b/\t\tlm\n",
-         "c.tsv:3: field 5 has blanks at its start or end"},
-        {"paper\tu\tTexas\t\tN\\x\tnewspaper\t\thttp://a.b/\t\tlm\n",
-         "c.tsv:3: field 5 has an unknown escape \"\\x\""},
-        {"paper\tu\tTexas\t\tN\\\tnewspaper\t\thttp://a.b/\t\tlm\n",
-         "c.tsv:3: field 5 ends in a lone backslash"},
-        {"paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\t\tlm\r\n",
-         "c.tsv:3: the line ends in CR"},
-        {"paper\tu\tTexas\t\tN\xC3\tnewspaper\t\thttp://a.b/\t\tlm\n",
-         "c.tsv:3: the line is not valid UTF-8"},
-        {"paper\tu\tTexas\t\tN\tnewspaper\t\thttp://a.b/\t\tlm", "c.tsv:3: the last line has no"},
+        {With(kTexasPaper, 2, "x"), "c.tsv:3: unknown region code \"x\""},
+        {With(kTexasPaper, 2, "i"), "c.tsv:3: \"Texas\" is not a country of region i"},
+        {With(kTexasPaper, 6, "weekly"), "c.tsv:3: unknown kind \"weekly\""},
+        {With(kTexasPaper, 8, "ftp://a.b/"), "c.tsv:3: website \"ftp://a.b/\" is not an"},
+        {With(kTexasPaper, 10, "lm,wd"), "c.tsv:3: source \"wd\" is not defined"},
+        {With(kTexasPaper, 10, "lm,lm"), "c.tsv:3: source \"lm\" is named twice"},
+        {With(kTexasPaper, 5, ""), "c.tsv:3: the paper's name is empty"},
+        {With(kTexasPaper, 5, " N"), "c.tsv:3: field 5 has blanks at its start or end"},
+        {With(kTexasPaper, 5, "N\\x"), "c.tsv:3: field 5 has an unknown escape \"\\x\""},
+        {With(kTexasPaper, 5, "N\\"), "c.tsv:3: field 5 ends in a lone backslash"},
+        {With(kTexasPaper, 10, "lm\r"), "c.tsv:3: the line ends in CR"},
+        {With(kTexasPaper, 5, "N\xC3"), "c.tsv:3: the line is not valid UTF-8"},
+        {kPaper.substr(0, kPaper.size() - 1), "c.tsv:3: the last line has no"},
         {"source\tlm\tAgain\tMIT\t\t\n", "c.tsv:3: source \"lm\" is already defined on line 2"},
         {"alias\ti\tBanglades\tBanglades\n", "c.tsv:3: the other name is the place's own"},
         {"rule\ti\tCrotia\tsame-as\tCrotia\tn\n", "c.tsv:3: a place can't be the same as itself"},
@@ -118,21 +119,18 @@ TEST(ChecksFileTest, KeepsTheLatestLineOfEachWebsiteAndRoundTrips)
 
 TEST(ChecksFileTest, RefusesMalformedLines)
 {
-    const std::string ok = "check\thttps://a.example/\tok\t200\t\t2026-12-01T08:00:00Z\t\n";
     const std::pair<std::string, std::string> cases[] = {
         {"check\thttps://a.example/\tok\t200\n", "k.tsv:2: expected a check record of 7"},
-        {"check\ta.example\tok\t200\t\t2026-12-01T08:00:00Z\t\n", "k.tsv:2: website \"a.example\""},
-        {"check\thttps://a.example/\tfine\t200\t\t2026-12-01T08:00:00Z\t\n",
-         "k.tsv:2: result \"fine\""},
-        {"check\thttps://a.example/\tok\t2000\t\t2026-12-01T08:00:00Z\t\n",
-         "k.tsv:2: http-status \"2000\""},
-        {"check\thttps://a.example/\tok\t200\tnowhere\t2026-12-01T08:00:00Z\t\n",
-         "k.tsv:2: final-url \"nowhere\""},
-        {"check\thttps://a.example/\tok\t200\t\t2026-13-01T08:00:00Z\t\n", "k.tsv:2: checked-at"},
-        {"check\thttps://a.example/\tok\t200\t\t2026-12-01 08:00:00\t\n", "k.tsv:2: checked-at"},
+        {With(kCheck, 2, "a.example"), "k.tsv:2: website \"a.example\""},
+        {With(kCheck, 3, "fine"), "k.tsv:2: result \"fine\""},
+        {With(kCheck, 4, "2000"), "k.tsv:2: http-status \"2000\""},
+        {With(kCheck, 5, "nowhere"), "k.tsv:2: final-url \"nowhere\""},
+        {With(kCheck, 6, "2026-13-01T08:00:00Z"), "k.tsv:2: checked-at"},
+        {With(kCheck, 6, "2026-12-01 08:00:00"), "k.tsv:2: checked-at"},
     };
     for (const auto& [line, message] : cases)
-        ExpectRefused([](const std::string& t) { ParseChecks(t, "k.tsv"); }, ok + line, message);
+        ExpectRefused([](const std::string& t) { ParseChecks(t, "k.tsv"); }, kCheck + line,
+                      message);
 }
 
 } // namespace

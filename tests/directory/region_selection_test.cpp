@@ -32,7 +32,10 @@ protected:
     }
 };
 
-TEST_F(RegionSelectionTest, BeforeARegionOnlyTheStartPageIsShown)
+// Before a region only the start page shows. Each region fills the drop-down with its places
+// in the catalogue's order, selects its heading and shows the start page; a place navigates only
+// when it belongs to the region now chosen.
+TEST_F(RegionSelectionTest, RegionsFillTheDropDownAndChooseOnlyTheirOwnPlaces)
 {
     EXPECT_EQ(CallsOf([&] { selection.Start(); }),
               (Calls{"Navigate2 /opt/tnews/start.html", kStart}));
@@ -46,13 +49,6 @@ TEST_F(RegionSelectionTest, BeforeARegionOnlyTheStartPageIsShown)
                       selection.Search();
                   }),
               Calls{kStart});
-}
-
-// Each region fills the drop-down with its places in the catalogue's order, selects its heading
-// and shows the start page; a place navigates only when it belongs to the region now chosen.
-TEST_F(RegionSelectionTest, RegionsFillTheDropDownAndChooseOnlyTheirOwnPlaces)
-{
-    selection.Start();
     const std::pair<const char*, const char*> regions[] = {
         {"i", "International Newspapers"},
         {"c", "Canadian Newspapers"}, // 13 after "i": a place of the region before

@@ -1,8 +1,12 @@
 #include "catalogue/tool/builder.h"
 #include "catalogue/tool/commands.h"
+#include "catalogue/tool/export.h"
+#include "catalogue/tool/website_key.h"
 #include "fixture_sources.h"
 
+#include <csv.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sstream>
 
@@ -15,6 +19,15 @@ using testing::Slurp;
 using testing::TempFolder;
 using testing::WriteFile;
 using testing::WriteFixture;
+using Row = std::vector<std::string>;
+
+// The catalogue built from the fixture in a fresh folder.
+Catalogue BuildFixture(BuildSummary& summary)
+{
+    TempFolder folder;
+    WriteFixture(folder.Path());
+    return BuildCatalogue({folder.Path() / "curated.tsv", folder.Path() / "sources"}, summary);
+}
 
 std::string Describe(const Paper& p)
 {
@@ -39,12 +52,8 @@ int Build(const std::filesystem::path& folder, const std::filesystem::path& outp
 
 TEST(BuilderTest, MergesDuplicatesLetsCuratedWinAndDropsWhatIsNoPaper)
 {
-    TempFolder folder;
-    WriteFixture(folder.Path());
     BuildSummary summary;
-    const Catalogue catalogue =
-        BuildCatalogue({folder.Path() / "curated.tsv", folder.Path() / "sources"}, summary);
-
+    const Catalogue catalogue = BuildFixture(summary);
     std::vector<std::string> papers;
     for (const Paper& paper : catalogue.papers)
         papers.push_back(Describe(paper));
@@ -60,8 +69,6 @@ TEST(BuilderTest, MergesDuplicatesLetsCuratedWinAndDropsWhatIsNoPaper)
         "usa|Texas|Austin|The Texas Tribune|newspaper||https://www.texastribune.org/||"
         "curated,local-memory",
         "usa|Texas|Waco|Waco Tribune|newspaper||http://wacotrib.com/||local-memory",
-        "international|Banglades|Dhaka|The Daily Star|newspaper||https://www.thedailystar.net/||"
-        "curated,local-memory",
         "international|France|Paris|Le Monde|newspaper|English, French|https://www.lemonde.fr/||"
         "wikidata",
         "international|Iran|Tehran|Shargh|newspaper|Persian|https://www.sharghdaily.com/||"
@@ -72,7 +79,7 @@ TEST(BuilderTest, MergesDuplicatesLetsCuratedWinAndDropsWhatIsNoPaper)
     EXPECT_EQ(papers, expected);
 
     EXPECT_EQ(summary.merged,
-              (std::map<std::string, std::size_t>{{"local-memory", 2}, {"wikidata", 1}}));
+              (std::map<std::string, std::size_t>{{"local-memory", 1}, {"wikidata", 1}}));
     const Tally dropped = {
         {"local-memory",
          {{"TV station", 1}, {"radio station", 2}, {"a social-media page as website", 1}}},
@@ -130,6 +137,108 @@ TEST(BuilderTest, SameInputsGiveTheSameBytesAndBadInputKeepsThem)
         const auto files = std::distance(std::filesystem::directory_iterator(folder.Path()), {});
         EXPECT_EQ(files, 3) << "a temporary file was left behind";
     }
+}
+
+// Each export of the fixture's catalogue, with a paper whose name needs every kind of quoting,
+// parsed back with its own reader, gives the papers, their latest check, and the licence and
+// notices of the sources.
+TEST(ExportTest, CsvAndJsonParsedBackGiveThePapersAndCarryTheNotice)
+{
+    BuildSummary summary;
+    Catalogue catalogue = BuildFixture(summary);
+    Paper odd = catalogue.papers.front();
+    odd.name = "He said \"hi\", then\nleft; caf\xC3\xA9";
+    odd.website = "https://odd.example/?a=1,b=2";
+    catalogue.papers.push_back(odd);
+    const std::vector<LinkCheck> checks = {
+        {catalogue.papers[0].website, false, 404, "", "2026-12-01T08:00:00Z", "HTTP 404"}};
+
+    const std::string csv = ExportCsv(catalogue, checks);
+    EXPECT_NE(csv.find("# Copyright (c) 2017 Fixture Group\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("by place (2017)): MIT;"), std::string::npos);
+    std::size_t body = 0;
+    while (csv.compare(body, 1, "#") == 0)
+        body = csv.find("\r\n", body) + 2;
+    csv_parser parser;
+    ASSERT_EQ(csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_APPEND_NULL), 0);
+    std::pair<std::vector<Row>, Row> parsed;
+    const auto field = [](void* text, std::size_t size, void* data)
+    { static_cast<decltype(parsed)*>(data)->second.emplace_back(static_cast<char*>(text), size); };
+    const auto row = [](int, void* data)
+    {
+        auto* rows = static_cast<decltype(parsed)*>(data);
+        rows->first.push_back(std::exchange(rows->second, {}));
+    };
+    ASSERT_EQ(csv_parse(&parser, csv.data() + body, csv.size() - body, field, row, &parsed),
+              csv.size() - body)
+        << csv_strerror(csv_error(&parser));
+    ASSERT_EQ(csv_fini(&parser, field, row, &parsed), 0);
+    csv_free(&parser);
+    const std::vector<Row>& rows = parsed.first;
+    ASSERT_EQ(rows.size(), catalogue.papers.size() + 1);
+    EXPECT_EQ(rows[0], (Row{"region", "place", "city", "name", "kind", "language", "website",
+                            "feed", "sources", "checked_at", "check"}));
+    for (std::size_t i = 1; i < rows.size(); ++i)
+    {
+        ASSERT_EQ(rows[i].size(), 11u);
+        EXPECT_EQ(Row(rows[i].begin(), rows[i].begin() + 9),
+                  testing::Fields(catalogue.papers[i - 1]));
+    }
+    EXPECT_EQ(rows[1][9] + " " + rows[1][10], "2026-12-01T08:00:00Z failed");
+    EXPECT_EQ(rows[2][10], "");
+
+    const nlohmann::json document = nlohmann::json::parse(ExportJson(catalogue, checks));
+    EXPECT_NE(document["attribution"].get<std::string>().find("Copyright (c) 2017 Fixture Group"),
+              std::string::npos);
+    EXPECT_NE(document["licence"].get<std::string>().find("by place (2017)): MIT;"),
+              std::string::npos);
+    const nlohmann::json& papers = document["newspapers"];
+    ASSERT_EQ(papers.size(), catalogue.papers.size());
+    for (std::size_t i = 0; i < papers.size(); ++i)
+    {
+        Row fields;
+        for (const char* key :
+             {"region", "place", "city", "name", "kind", "language", "website", "feed"})
+            fields.push_back(papers[i][key]);
+        fields.push_back("");
+        for (const std::string s : papers[i]["sources"])
+            fields.back() += (fields.back().empty() ? "" : ",") + s;
+        EXPECT_EQ(fields, testing::Fields(catalogue.papers[i]));
+    }
+    EXPECT_EQ(papers[0]["check"],
+              nlohmann::json({{"checked_at", "2026-12-01T08:00:00Z"}, {"ok", false}}));
+    EXPECT_FALSE(papers[1].contains("check"));
+}
+
+TEST(WebsiteKeyTest, SameSiteGivesTheSameKey)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"http://www.TheDailyStar.net/", "thedailystar.net"},
+        {"https://thedailystar.net:443//", "thedailystar.net"},
+        {"http://user@www.example.org/News/#top", "example.org/News"},
+        {"http://example.org/?id=5", "example.org?id=5"},
+        {"http://wwwexample.org/", "wwwexample.org"},
+        {"www.example.org/", nullptr},
+        {"ftp://example.org/", nullptr},
+        {"http:///path", nullptr},
+    };
+    for (const auto& [url, key] : cases)
+    {
+        const std::optional<std::string> got = WebsiteKey(url);
+        EXPECT_EQ(got.value_or("(none)"), key ? key : "(none)") << url;
+    }
+}
+
+TEST(WebsiteKeyTest, SocialMediaPagesAreNoWebsiteOfTheirOwn)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"https://www.facebook.com/reporternews", true},
+        {"http://twitter.com/#!/clearwaternews", true},
+        {"https://notfacebook.com/", false},
+        {"https://www.facebook.com.example.org/", false},
+    };
+    for (const auto& [url, social] : cases)
+        EXPECT_EQ(IsSocialMediaPage(url), social) << url;
 }
 
 } // namespace

@@ -78,7 +78,6 @@ void WriteFixture(const std::filesystem::path& root)
               "# region place name city website [language]\n"
               "u\tTexas\tThe Texas Tribune\tAustin\thttps://www.texastribune.org/\n"
               "u\tNational\tThe Texas Tribune\tAustin\thttps://www.texastribune.org/\n"
-              "i\tBanglades\tThe Daily Star\tDhaka\thttps://www.thedailystar.net/\n"
               "i\tIran\tShargh\tTehran\thttps://www.sharghdaily.com/\tPersian\n");
     const std::filesystem::path lm = root / "sources" / "local-memory";
     WriteFile(lm / "LICENSE", "MIT License\n\nCopyright (c) 2017 Fixture Group\n");
@@ -97,8 +96,6 @@ void WriteFixture(const std::filesystem::path& root)
     WriteFile(sources / "Canada" / "Whitehorse" / "source.json",
               LmTown(Lm("Whitehorse Star", "Whitehorse", "http://www.whitehorsestar.com/",
                         R"(, "city-county-lat": 60.7212, "city-county-long": -135.0568)")));
-    WriteFile(sources / "Bangladesh" / "Dhaka" / "source.json",
-              LmTown(Lm("Daily Star", "Dhaka", "http://thedailystar.net")));
     WriteFile(sources / "Andorra" / "Andorra la Vella" / "source.json",
               LmTown(Lm("Diari d'Andorra", "Andorra la Vella", "http://www.diariandorra.ad/")));
     const std::string usa = "United States of America";

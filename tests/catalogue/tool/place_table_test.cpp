@@ -16,9 +16,8 @@ std::string Describe(const std::optional<PlaceRef>& place)
     return place ? std::string(place->region->code) + "/" + std::string(place->place) : "-";
 }
 
-// Walks every table: each entry lands on a place of the list (a misspelt target would drop its
-// papers without a word), and each place of the list is reached or has its rule, never both.
-// The rules and aliases are checked by every build, which reads back what it writes.
+// Each table entry lands on a place of the list (a misspelt target would drop its papers without
+// a word), and each place of the list is reached or has its rule, never both.
 TEST(PlaceTableTest, EveryPlaceOfTheListIsReachedOrHasItsRule)
 {
     std::set<std::string> reached;
@@ -60,8 +59,7 @@ TEST(PlaceTableTest, EveryPlaceOfTheListIsReachedOrHasItsRule)
 
 TEST(PlaceTableTest, CanadianTownsFallInTheirProvinces)
 {
-    // Town, latitude, longitude and province, each side of the borders that are not straight
-    // lines, and one named override.
+    // Each side of the borders that are not straight lines, and one named override.
     const std::tuple<const char*, double, double, const char*> cases[] = {
         {"Hull", 45.4287, -75.7134, "c/Quebec"},
         {"Arnprior", 45.4347, -76.3518, "c/Ontario"},

@@ -1,4 +1,6 @@
 #include "directory/catalogue.h"
+#include "directory/query_encoding.h"
+#include "directory/server_urls.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +13,8 @@ namespace tnews
 namespace
 {
 
-// Every place of every region gives a URL ending in exactly its own text, which needs no
-// escaping; no region lists a place twice; the places called out by position are spelt as the
-// list has them (not sorted, not corrected).
+// Each place gives a URL ending in its own text, which needs no escaping; no region lists a
+// place twice; the places called out are spelt as the list has them (not sorted, not corrected).
 TEST(CatalogueTest, EveryPlaceGivesItsOwnListingUrl)
 {
     const std::map<std::string, std::string_view> calledOut = {
@@ -60,6 +61,51 @@ TEST(CatalogueTest, EveryPlaceGivesItsOwnListingUrl)
     for (const auto& [code, position] : nowhere)
         EXPECT_FALSE(ListingUrl(code, static_cast<std::int16_t>(position), "h:1"))
             << code << " " << position;
+}
+
+// The keyword search is met through RegionSelection; its refusals and the other scripts here.
+TEST(ServerUrlsTest, UpdateAndWebsiteUrlsAndUnknownRegions)
+{
+    // The update script has its own password; the version is plain decimal.
+    const std::string updates = "http://tnewsuser:hup39zk5wcaj7fen@h:1/updates/tnewss.php";
+    EXPECT_EQ(UpdateQueryUrl(10, 0, 12, "h:1"), updates + "?version=10.0.12");
+    EXPECT_EQ(PublisherWebsiteUrl("h:1"), "http://h:1/");
+    EXPECT_EQ(KeywordSearchUrl("i", "", "h:1"), "http://tnewsuser:qsel47t2vyb8rdo@h:1/software/"
+                                                "news/tnewsidb.php?region=international&skwords=");
+    for (const char* code : {"", "C", "x"})
+        EXPECT_FALSE(KeywordSearchUrl(code, "hockey", "h:1")) << code;
+}
+
+TEST(QueryEncodingTest, EncodesEverythingButUnreservedBytes)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"AZaz09-._~", "AZaz09-._~"},
+        {"fish&chips", "fish%26chips"},
+        {"C#", "C%23"},
+        {"a+b", "a%2Bb"},
+        {"100%", "100%25"},
+        {"  New York  ", "%20%20New%20York%20%20"},
+        {"S\xC3\xA9n\xC3\xA9gal", "S%C3%A9n%C3%A9gal"},
+        {std::string("a\0b", 3), "a%00b"},
+        {"\xFF\x80", "%FF%80"},
+    };
+    for (const auto& [text, encoded] : cases)
+    {
+        EXPECT_EQ(EncodeQueryValue(text), encoded) << text;
+        EXPECT_EQ(DecodeQueryValue(encoded), text) << encoded;
+    }
+}
+
+TEST(QueryEncodingTest, DecodingRefusesBrokenEscapes)
+{
+    EXPECT_EQ(DecodeQueryValue("a+b%2b"), "a b+");
+    EXPECT_EQ(DecodePercentEncoded("a+b%2b"), "a+b+");
+    for (const char* broken : {"%", "%4", "a%zz", "%G0", "abc%2"})
+    {
+        EXPECT_FALSE(DecodeQueryValue(broken)) << broken;
+        EXPECT_FALSE(DecodePercentEncoded(broken)) << broken;
+    }
 }
 
 } // namespace
