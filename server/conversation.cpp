@@ -81,6 +81,27 @@ std::string SerializedHead(http::response<http::empty_body>& message)
     return bytes;
 }
 
+// The value of `field` when the request has it exactly once; "" when it has none or several,
+// which no client of ours sends and none is worth guessing from.
+std::string SingleField(const http::request<http::empty_body>& request, http::field field)
+{
+    return request.count(field) == 1 ? std::string(request[field]) : std::string();
+}
+
+// Every value of a list-valued `field`, joined as one field would carry them (RFC 9110, 5.3).
+std::string JoinedFields(const http::request<http::empty_body>& request, http::field field)
+{
+    std::string joined;
+    const auto [first, last] = request.equal_range(field);
+    for (auto it = first; it != last; ++it)
+    {
+        if (!joined.empty())
+            joined += ", ";
+        joined += it->value();
+    }
+    return joined;
+}
+
 } // namespace
 
 Conversation::Conversation(const Site& site, const LogFunction& log, std::string client)
@@ -198,6 +219,12 @@ Turn Conversation::Answer(const Parser::value_type& request, bool hasBody)
             converted.authorization = request[http::field::authorization];
         if (hosts == 1)
             converted.host = request[http::field::host];
+        converted.client = m_client;
+        converted.contentType = SingleField(request, http::field::content_type);
+        converted.origin = SingleField(request, http::field::origin);
+        converted.referer = SingleField(request, http::field::referer);
+        converted.acceptEncoding = JoinedFields(request, http::field::accept_encoding);
+        converted.ifNoneMatch = JoinedFields(request, http::field::if_none_match);
         response = m_site.Handle(converted);
     }
     Turn turn;

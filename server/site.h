@@ -28,6 +28,13 @@ struct Request
     std::vector<std::pair<std::string, std::string>> query; // percent-decoded pairs
     std::string authorization;                              // Authorization header, "" if none
     std::string host;                                       // Host header, "" if none
+    std::string client;         // the client's address as the socket has it, "" when unknown
+    std::string contentType;    // Content-Type header, "" if none
+    std::string body;           // the request's body, whole; "" when it has none
+    std::string origin;         // Origin header, "" if none
+    std::string referer;        // Referer header, "" if none
+    std::string acceptEncoding; // Accept-Encoding header, "" if none
+    std::string ifNoneMatch;    // If-None-Match header, "" if none
 };
 
 struct Response
@@ -38,6 +45,9 @@ struct Response
     // exports), so that answers waiting for slow clients hold no copies of it.
     SharedPage body = std::make_shared<const std::string>();
     std::string user; // for the access log: set only when the credentials were checked and right
+    // For the error log: why the server could not answer (a 5xx it caused), "" otherwise. Never
+    // holds what the client sent unescaped.
+    std::string problem;
 
     /// The value of header `name` (exact case), or "" when absent.
     std::string_view Header(std::string_view name) const;
