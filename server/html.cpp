@@ -32,7 +32,18 @@ constexpr std::string_view kStyle =
     ".notice{white-space:pre-wrap;font-size:11px}"
     ".typed{white-space:pre-wrap}"
     "table{border-collapse:collapse}"
-    "th,td{text-align:left;padding:1px 10px 1px 0}";
+    "th,td{text-align:left;padding:1px 10px 1px 0}"
+    // The correction forms: label and field pairs on a grid that fills the pane's width.
+    ".report{font-size:11px;color:#505050;margin-left:4px}"
+    ".suggest{margin:2px 0 4px}"
+    ".problem{color:#a00000;font-weight:600}"
+    "form.c{display:grid;grid-template-columns:auto 1fr auto 2fr;gap:3px 6px;align-items:center;"
+    "margin:3px 0}"
+    "form.c input,form.c select{font:inherit;padding:1px 3px;min-width:0;box-sizing:border-box}"
+    "form.c .wide{grid-column:2/5}"
+    "form.c [aria-invalid=true]{outline:2px solid #a00000}"
+    "form.c .send{grid-column:1/5;margin:1px 0}"
+    ".hp{display:none}";
 
 } // namespace
 

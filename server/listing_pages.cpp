@@ -1,5 +1,6 @@
 #include "listing_pages.h"
 
+#include "correction_pages.h"
 #include "html.h"
 
 #include <algorithm>
@@ -174,6 +175,19 @@ void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size
     }
 }
 
+// "Suggest a newspaper for PLACE", for the place whose papers the page shows; nothing for a
+// language rule's page, whose papers come from every place.
+std::string SuggestParagraph(const PlaceListing& listing)
+{
+    std::string_view place = listing.place;
+    if (listing.rule && listing.rule->how == catalogue::PlaceRule::How::SameAs)
+        place = listing.rule->value;
+    else if (listing.rule)
+        return {};
+    return "<p class=\"suggest\"><a href=\"" + EscapeHtml(SuggestLink(*listing.region, place)) +
+           "\">Suggest a newspaper for " + EscapeHtml(place) + "</a></p>\n";
+}
+
 } // namespace
 
 std::string_view RegionAdjective(const RegionInfo& region)
@@ -199,10 +213,12 @@ std::string ListingPage(const PlaceListing& listing, const CheckResults& checks,
     {
         if (!listing.rule)
             body += "<p>No " + EscapeHtml(listing.place) + " newspapers are listed yet.</p>\n";
+        body += SuggestParagraph(listing);
         return HtmlPage(heading + " - " + std::string(kSiteName), body);
     }
     const std::vector<Group> groups = GroupPapers(listing, order);
     body += "<p class=\"note\">" + EscapeHtml(Summary(listing, groups, checks)) + "</p>\n";
+    body += SuggestParagraph(listing);
     AppendPapers(body, groups, listing.papers.size(), ByPlace(listing), checks, order);
     return HtmlPage(heading + " - " + std::string(kSiteName), body);
 }

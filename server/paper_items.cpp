@@ -1,5 +1,6 @@
 #include "paper_items.h"
 
+#include "correction_pages.h"
 #include "html.h"
 
 #include <algorithm>
@@ -70,6 +71,7 @@ void AppendPaperItem(std::string& html, const catalogue::Paper& paper, std::stri
         html += EscapeHtml(FailureText(*failure));
         html += "</span>";
     }
+    html += " <a class=\"report\" href=\"" + EscapeHtml(ReportLink(paper)) + "\">Report</a>";
     html += "</li>\n";
 }
 

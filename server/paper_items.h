@@ -45,7 +45,8 @@ private:
 
 /// Appends `paper` as an <li>: the name linking to its website (opening in the user's own
 /// browser), then `where` (e.g. its city and place; nothing when empty), its kind, its language
-/// when known, and the failed check's day and reason from `checks`. Every value is escaped.
+/// when known, the failed check's day and reason from `checks`, and a link to report a problem
+/// with it. Every value is escaped.
 void AppendPaperItem(std::string& html, const catalogue::Paper& paper, std::string_view where,
                      const CheckResults& checks);
 

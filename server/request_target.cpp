@@ -30,6 +30,31 @@ std::string BadEscape(std::string_view where, std::string_view part)
 
 } // namespace
 
+std::optional<QueryPairs> ParseQuery(std::string_view query, std::string_view* badPart)
+{
+    QueryPairs pairs;
+    while (!query.empty())
+    {
+        const std::size_t amp = std::min(query.find('&'), query.size());
+        const std::string_view part = query.substr(0, amp);
+        query.remove_prefix(std::min(amp + 1, query.size()));
+        if (part.empty())
+            continue;
+        const std::size_t equals = std::min(part.find('='), part.size());
+        std::optional<std::string> key = DecodeQueryValue(part.substr(0, equals));
+        std::optional<std::string> value =
+            DecodeQueryValue(part.substr(std::min(equals + 1, part.size())));
+        if (!key || !value)
+        {
+            if (badPart)
+                *badPart = part;
+            return std::nullopt;
+        }
+        pairs.emplace_back(std::move(*key), std::move(*value));
+    }
+    return pairs;
+}
+
 RequestTarget ParseRequestTarget(std::string_view target)
 {
     RequestTarget parsed;
@@ -59,26 +84,14 @@ RequestTarget ParseRequestTarget(std::string_view target)
     if (question == std::string_view::npos)
         return parsed;
 
-    std::string_view query = target.substr(question + 1);
-    while (!query.empty())
+    std::string_view badPart;
+    std::optional<QueryPairs> query = ParseQuery(target.substr(question + 1), &badPart);
+    if (!query)
     {
-        const std::size_t amp = std::min(query.find('&'), query.size());
-        const std::string_view part = query.substr(0, amp);
-        query.remove_prefix(std::min(amp + 1, query.size()));
-        if (part.empty())
-            continue;
-        const std::size_t equals = std::min(part.find('='), part.size());
-        std::optional<std::string> key = DecodeQueryValue(part.substr(0, equals));
-        std::optional<std::string> value =
-            DecodeQueryValue(part.substr(std::min(equals + 1, part.size())));
-        if (!key || !value)
-        {
-            parsed.error = BadEscape("the query part", part);
-            parsed.query.clear();
-            return parsed;
-        }
-        parsed.query.emplace_back(std::move(*key), std::move(*value));
+        parsed.error = BadEscape("the query part", badPart);
+        return parsed;
     }
+    parsed.query = std::move(*query);
     return parsed;
 }
 

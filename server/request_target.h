@@ -2,6 +2,7 @@
 // bytes the client encoded, or the client learns what is wrong with the address.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,5 +24,12 @@ struct RequestTarget
 /// followed by two hex digits ("%u00E9" is refused), and a target that is not a path is
 /// refused; `error` then says which part is wrong.
 RequestTarget ParseRequestTarget(std::string_view target);
+
+using QueryPairs = std::vector<std::pair<std::string, std::string>>;
+
+/// The pairs of a query without its "?", or of an application/x-www-form-urlencoded body, split
+/// and decoded as ParseRequestTarget does. Nothing when a "%" is not followed by two hex digits;
+/// `badPart`, when given, then names the part.
+std::optional<QueryPairs> ParseQuery(std::string_view query, std::string_view* badPart = nullptr);
 
 } // namespace tnews::server

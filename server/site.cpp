@@ -1,6 +1,7 @@
 #include "site.h"
 
 #include "basic_auth.h"
+#include "correction_desk.h"
 #include "directory/server_urls.h"
 #include "info_pages.h"
 #include "keywords.h"
@@ -38,11 +39,6 @@ Response HtmlResponse(int status, SharedPage body)
     };
     response.body = std::move(body);
     return response;
-}
-
-Response HtmlResponse(int status, std::string body)
-{
-    return HtmlResponse(status, std::make_shared<const std::string>(std::move(body)));
 }
 
 // A page number as a link writes it: 1 to 999999, without sign, blanks or leading zeros.
@@ -205,16 +201,25 @@ std::string_view Response::Header(std::string_view name) const
     return {};
 }
 
+Response HtmlResponse(int status, std::string body)
+{
+    return HtmlResponse(status, std::make_shared<const std::string>(std::move(body)));
+}
+
 Response ErrorResponse(int status, std::string_view message)
 {
     return HtmlResponse(status, ErrorPage(StatusTitle(status), message));
 }
 
-Site::Site(SiteData data, Version latest) : Site(std::move(data), latest, Alphabetical()) {}
+Site::Site(SiteData data, Version latest, CorrectionsStore* corrections)
+    : Site(std::move(data), latest, corrections, Alphabetical())
+{
+}
 
-Site::Site(SiteData data, Version latest, const Alphabetical& order)
+Site::Site(SiteData data, Version latest, CorrectionsStore* corrections, const Alphabetical& order)
     : m_catalogue(std::move(data.catalogue)), m_checks(data.checks),
-      m_exports(std::move(data.exports)), m_latest(latest), m_store(m_catalogue, order)
+      m_exports(std::move(data.exports)), m_latest(latest), m_store(m_catalogue, order),
+      m_corrections(std::make_unique<CorrectionDesk>(m_catalogue, corrections))
 {
     // Listing pages never change while the server runs, so each is rendered once here.
     for (const RegionInfo& region : Regions())
@@ -230,10 +235,19 @@ Site::Site(SiteData data, Version latest, const Alphabetical& order)
         PublisherPage(m_catalogue, m_checks, m_exports, m_latest));
 }
 
+Site::~Site() = default;
+
 Response Site::Handle(const Request& request) const noexcept
 {
     try
     {
+        if (CorrectionDesk::Serves(request.path))
+        {
+            return Authenticated(
+                HasBasicCredentials(request.authorization, kUserName, kListingPassword)
+                    ? m_corrections->Answer(request)
+                    : Unauthorized(kDirectoryRealm));
+        }
         if (request.method != "GET" && request.method != "HEAD")
         {
             Response response = ErrorResponse(405, "The method " + Quoted(request.method) +

@@ -18,6 +18,9 @@
 namespace tnews::server
 {
 
+class CorrectionDesk;
+class CorrectionsStore;
+
 /// Search pages kept for repeated searches, in bytes: some thousands of searches.
 inline constexpr std::size_t kSearchCacheBytes = 4 * 1024 * 1024;
 
@@ -53,6 +56,9 @@ struct Response
     std::string_view Header(std::string_view name) const;
 };
 
+/// An HTML page answer with the security headers every page carries.
+Response HtmlResponse(int status, std::string body);
+
 /// A complete HTML error response for `status` with the given explanation, carrying the same
 /// security headers as every other answer; used for errors the HTTP layer detects itself.
 Response ErrorResponse(int status, std::string_view message);
@@ -63,11 +69,14 @@ class Site
 {
 public:
     /// Renders every listing page and indexes the catalogue of `data` for search. `latest` is
-    /// the newest program version, for the update script. Throws std::runtime_error if SQLite
-    /// or ICU fails.
-    Site(SiteData data, Version latest);
+    /// the newest program version, for the update script. Readers' corrections go to
+    /// `corrections`, which outlives the Site (null: none are taken). Throws std::runtime_error
+    /// if SQLite or ICU fails.
+    Site(SiteData data, Version latest, CorrectionsStore* corrections = nullptr);
+    ~Site();
 
-    /// The answer to `request`; never throws. Methods other than GET and HEAD get 405,
+    /// The answer to `request`; never throws. The correction forms answer as CorrectionDesk
+    /// says, behind the listing credentials. Elsewhere methods other than GET and HEAD get 405,
     /// unknown paths and absent exports 404, missing or wrong credentials 401 (checked before
     /// any parameter), bad parameters 400 and unknown places 404. A HEAD answer still carries
     /// the body; the HTTP layer drops it. An answer behind right credentials names their user.
@@ -77,7 +86,7 @@ public:
     const catalogue::Catalogue& GetCatalogue() const { return m_catalogue; }
 
 private:
-    Site(SiteData data, Version latest, const Alphabetical& order);
+    Site(SiteData data, Version latest, CorrectionsStore* corrections, const Alphabetical& order);
 
     Response HandleDirectory(const RegionInfo& region, const Request& request) const;
     Response HandleSearch(const RegionInfo& region, std::string_view typed,
@@ -94,6 +103,7 @@ private:
     // The catalogue never changes while the server runs, so neither does a search's page.
     mutable PageCache m_searchPages{kSearchCacheBytes}; // SearchKey -> page
     SharedPage m_publisherPage;
+    std::unique_ptr<CorrectionDesk> m_corrections;
 };
 
 } // namespace tnews::server

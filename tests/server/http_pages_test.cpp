@@ -58,7 +58,9 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
           "<a href=\"https://austin.example/?a=1&amp;b=it&#39;s\" target=\"_blank\" "
           "rel=\"noopener noreferrer\">Austin &lt;Gazette&gt; &amp; &quot;Quoted&quot; "
           "O&#39;Brien</a>",
-          "The Daily Texan</a> <span class=\"note\">\u2014 college paper</span></li>",
+          "The Daily Texan</a> <span class=\"note\">\u2014 college paper</span> <a "
+          "class=\"report\" href=\"report.php?region=usa&amp;state=Texas&amp;website="
+          "https%3A%2F%2Ftexan.example%2F\">Report</a></li>",
           "<h2>Dallas</h2>", "<h2>El Paso</h2>",
           "El Diario</a> <span class=\"note\">\u2014 newspaper, Spanish</span> <span "
           "class=\"failed\">\u2717 link failed on 2026-12-05: timed out &lt;after&gt; 20 s</span>",

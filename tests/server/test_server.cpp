@@ -37,7 +37,7 @@ TestServer::TestServer(TestServerOptions options)
 }
 
 TestServer::TestServer(SiteData data, TestServerOptions options)
-    : m_site(std::move(data), options.latest),
+    : m_site(std::move(data), options.latest, options.corrections),
       m_server(m_site, HttpOptions{options.threads,
                                    [this](const std::string& line)
                                    {

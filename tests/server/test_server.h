@@ -39,6 +39,7 @@ struct TestServerOptions
     int port = 0;            // 0: any free port
     std::size_t threads = 2; // each serves many connections
     std::size_t maxConnections = kDefaultMaxConnections;
+    CorrectionsStore* corrections = nullptr; // outlives the server; null: none are taken
 };
 
 class TestServer
