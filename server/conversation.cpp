@@ -4,6 +4,7 @@
 #include "request_target.h"
 
 #include <boost/beast/core/buffers_range.hpp>
+#include <boost/beast/http/empty_body.hpp>
 #include <boost/beast/http/serializer.hpp>
 
 #include <algorithm>
@@ -55,7 +56,7 @@ bool HasBareLineEnd(std::string_view head, std::size_t from)
 
 constexpr std::string_view kBareLineEnd = "The request is malformed: its lines must end in CR LF.";
 
-std::string RequestLine(const http::request<http::empty_body>& request)
+std::string RequestLine(const http::request_header<>& request)
 {
     return Truncated(std::string(request.method_string()) + ' ' + std::string(request.target()) +
                      (request.version() == 10 ? " HTTP/1.0" : " HTTP/1.1"));
@@ -83,13 +84,13 @@ std::string SerializedHead(http::response<http::empty_body>& message)
 
 // The value of `field` when the request has it exactly once; "" when it has none or several,
 // which no client of ours sends and none is worth guessing from.
-std::string SingleField(const http::request<http::empty_body>& request, http::field field)
+std::string SingleField(const http::request_header<>& request, http::field field)
 {
     return request.count(field) == 1 ? std::string(request[field]) : std::string();
 }
 
 // Every value of a list-valued `field`, joined as one field would carry them (RFC 9110, 5.3).
-std::string JoinedFields(const http::request<http::empty_body>& request, http::field field)
+std::string JoinedFields(const http::request_header<>& request, http::field field)
 {
     std::string joined;
     const auto [first, last] = request.equal_range(field);
@@ -117,12 +118,12 @@ Turn Conversation::Next(std::string_view received)
             return {};
         m_parser.emplace();
         m_parser->header_limit(kMaxHeadBytes);
-        m_parser->body_limit(0); // bodies are never read; see Answer
+        m_parser->body_limit(kMaxBodyBytes); // only a POST's is read; see Answer
         m_inHead = true;
         m_checked = 0;
     }
     beast::error_code error;
-    const std::size_t consumed = m_parser->put(boost::asio::buffer(received), error);
+    std::size_t consumed = m_parser->put(boost::asio::buffer(received), error);
     const Parser::value_type& request = m_parser->get();
     if (static_cast<std::size_t>(std::distance(request.begin(), request.end())) > kMaxHeaderFields)
     {
@@ -130,6 +131,23 @@ Turn Conversation::Next(std::string_view received)
                       "The request has more than " + std::to_string(kMaxHeaderFields) +
                           " header fields.",
                       received);
+    }
+    if (!error && m_parser->is_header_done() && !m_parser->is_done() &&
+        request.method() == http::verb::post)
+    {
+        // A form's body, chunked or not, is read to its end before the answer; the head's
+        // deadline covers it too. Past the body limit it is refused, in Answer.
+        m_parser->eager(true);
+        if (consumed < received.size())
+            consumed += m_parser->put(boost::asio::buffer(received.substr(consumed)), error);
+        else
+            error = http::error::need_more;
+    }
+    if (error == http::error::need_more && m_parser->is_header_done())
+    {
+        Turn wait;
+        wait.consumed = consumed;
+        return wait;
     }
     if (error == http::error::need_more)
     {
@@ -157,8 +175,8 @@ Turn Conversation::Next(std::string_view received)
                           std::to_string(kMaxHeadBytes) + " bytes.",
                       received);
     }
-    // Beast refuses a Content-Length over the body limit of 0 once the head is read; a chunked
-    // body leaves the parser waiting for it.
+    // Beast refuses a Content-Length over the body limit once the head is read; a body of any
+    // other method leaves the parser waiting for it, and is not read.
     const bool hasBody = error == http::error::body_limit || (!error && !m_parser->is_done());
     if (error && !hasBody)
     {
@@ -202,7 +220,12 @@ Turn Conversation::Answer(const Parser::value_type& request, bool hasBody)
         response = ErrorResponse(417, "The server meets no expectations; send the request "
                                       "without an Expect field.");
     }
-    else if (!target.error.empty() && getOrHead)
+    else if (hasBody && method == "POST")
+    {
+        response = ErrorResponse(413, "The request's body is too large: at most " +
+                                          std::to_string(kMaxBodyBytes) + " bytes are read.");
+    }
+    else if (!target.error.empty() && (getOrHead || method == "POST"))
     {
         response = ErrorResponse(400, target.error);
     }
@@ -225,6 +248,7 @@ Turn Conversation::Answer(const Parser::value_type& request, bool hasBody)
         converted.referer = SingleField(request, http::field::referer);
         converted.acceptEncoding = JoinedFields(request, http::field::accept_encoding);
         converted.ifNoneMatch = JoinedFields(request, http::field::if_none_match);
+        converted.body = request.body();
         response = m_site.Handle(converted);
     }
     Turn turn;

@@ -6,8 +6,8 @@
 #include "access_log.h"
 #include "site.h"
 
-#include <boost/beast/http/empty_body.hpp>
 #include <boost/beast/http/parser.hpp>
+#include <boost/beast/http/string_body.hpp>
 
 #include <cstddef>
 #include <optional>
@@ -22,6 +22,8 @@ namespace tnews::server
 inline constexpr std::size_t kMaxHeadBytes = 8 * 1024;
 /// Most header fields in one request; more get 431.
 inline constexpr std::size_t kMaxHeaderFields = 100;
+/// Longest body read, a POST's only; a longer one gets 413.
+inline constexpr std::size_t kMaxBodyBytes = 4 * 1024;
 
 /// An answer as it goes out: its status line and fields, then the body they announce.
 struct Outgoing
@@ -49,11 +51,12 @@ public:
     /// head has arrived whole or has to be refused, else nothing but what it consumed; offer
     /// the rest again when more has arrived. Requests are answered one at a time, in order.
     /// Malformed heads get 400 at once (lines ending in a bare LF too), long request lines 414,
-    /// long or many header fields 431, bodies are never read (413 on GET and HEAD, else 405)
-    /// and every Expect gets 417.
+    /// long or many header fields 431, bodies are read only for POST, within kMaxBodyBytes
+    /// (413 on GET and HEAD and past the limit, else 405), and every Expect gets 417.
     Turn Next(std::string_view received);
 
-    /// True while part of a request's head has arrived and its answer is not yet given.
+    /// True while part of a request's head, or of a POST's body, has arrived and its answer is
+    /// not yet given.
     bool InHead() const { return m_inHead; }
 
     /// The 408 answer, logged, for a client whose head has not arrived in time, `received` being
@@ -61,7 +64,7 @@ public:
     Outgoing TimedOut(std::string_view received);
 
 private:
-    using Parser = boost::beast::http::request_parser<boost::beast::http::empty_body>;
+    using Parser = boost::beast::http::request_parser<boost::beast::http::string_body>;
 
     Turn Answer(const Parser::value_type& request, bool hasBody);
     Turn Refuse(int status, std::string_view message, std::string_view received);
