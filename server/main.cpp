@@ -1,5 +1,6 @@
 // tnews-server: loads the newspaper catalogue and serves the directory until SIGINT or SIGTERM.
 #include "command_line.h"
+#include "corrections_store.h"
 #include "http_server.h"
 #include "site.h"
 #include "site_data.h"
@@ -105,10 +106,17 @@ int Run(const ServerOptions& options, const char* argv0)
     for (const Export& file : files.exports)
         exports += file.bytes ? 1 : 0;
 
+    // The corrections outlive any Site made over the catalogue.
+    std::unique_ptr<CorrectionsStore> corrections;
     std::optional<Site> site;
     try
     {
-        site.emplace(std::move(files), options.latest);
+        if (!options.state.empty())
+        {
+            std::filesystem::create_directories(options.state);
+            corrections = std::make_unique<CorrectionsStore>(options.state);
+        }
+        site.emplace(std::move(files), options.latest, corrections.get());
     }
     catch (const std::exception& error)
     {
@@ -162,6 +170,11 @@ int Run(const ServerOptions& options, const char* argv0)
         std::cerr << " (" << missing << " places have none yet)";
     std::cerr << "\ntnews-server: " << checks << " link checks, " << exports
               << " of 2 exports beside it";
+    if (corrections)
+        std::cerr << "\ntnews-server: readers' corrections kept in "
+                  << (options.state / kCorrectionsFileName).string();
+    else
+        std::cerr << "\ntnews-server: no --state folder, so readers' corrections are not taken";
     std::cerr << "\ntnews-server: listening on http://" << options.bind << ':' << *port << "/"
               << std::endl;
     const bool served = server.Listen();
