@@ -5,20 +5,11 @@
 #include "directory/utf8.h"
 
 #include <algorithm>
-#include <array>
 
 namespace tnews::server
 {
 namespace
 {
-
-constexpr std::array<ReportProblem, 5> kProblems = {{
-    {"gone", "The site is gone"},
-    {"moved", "It moved to a new address"},
-    {"place", "It is in the wrong place"},
-    {"not-newspaper", "It is not a newspaper"},
-    {"closed", "The paper has closed"},
-}};
 
 constexpr std::size_t kMaxLabelBytes = 63;
 
@@ -71,17 +62,6 @@ std::string SiteKey(std::string_view url)
 }
 
 } // namespace
-
-std::span<const ReportProblem> ReportProblems()
-{
-    return kProblems;
-}
-
-const ReportProblem* FindReportProblem(std::string_view id)
-{
-    const auto found = std::ranges::find(kProblems, id, &ReportProblem::id);
-    return found == kProblems.end() ? nullptr : &*found;
-}
 
 std::optional<std::string> WebsiteHost(std::string_view url)
 {

@@ -4,7 +4,6 @@
 
 #include "corrections_store.h"
 
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,19 +15,6 @@ namespace tnews::server
 inline constexpr std::size_t kMaxNameChars = 200;
 inline constexpr std::size_t kMaxNoteChars = 1000;
 inline constexpr std::size_t kMaxWebsiteBytes = 500;
-
-/// What a report may say is wrong with a paper.
-struct ReportProblem
-{
-    std::string_view id;    // as stored: "gone", "moved", "place", "not-newspaper", "closed"
-    std::string_view label; // as the form offers it
-};
-
-/// The report problems in the order the form offers them.
-std::span<const ReportProblem> ReportProblems();
-
-/// The problem with id `id`, or null.
-const ReportProblem* FindReportProblem(std::string_view id);
 
 /// A field the reader has to change, and why, in a sentence for the form.
 struct FieldProblem

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <ctime>
 #include <random>
@@ -146,10 +148,29 @@ std::string RandomStoreId()
     return text;
 }
 
+constexpr std::array<ReportProblem, 5> kProblems = {{
+    {"gone", "The site is gone"},
+    {"moved", "It moved to a new address"},
+    {"place", "It is in the wrong place"},
+    {"not-newspaper", "It is not a newspaper"},
+    {"closed", "The paper has closed"},
+}};
+
 constexpr const char* kSubmissionColumns =
     "received_at, region, place, name, website, town, problem, new_address, note";
 
 } // namespace
+
+std::span<const ReportProblem> ReportProblems()
+{
+    return kProblems;
+}
+
+const ReportProblem* FindReportProblem(std::string_view id)
+{
+    const auto found = std::ranges::find(kProblems, id, &ReportProblem::id);
+    return found == kProblems.end() ? nullptr : &*found;
+}
 
 std::string UtcText(std::chrono::system_clock::time_point time)
 {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,19 @@ struct Submission
 
 inline constexpr std::string_view kSuggestion = "suggestion";
 inline constexpr std::string_view kReport = "report";
+
+/// What a report may say is wrong with a paper.
+struct ReportProblem
+{
+    std::string_view id;    // as stored: "gone", "moved", "place", "not-newspaper", "closed"
+    std::string_view label; // as the form offers it
+};
+
+/// The report problems in the order the form offers them.
+std::span<const ReportProblem> ReportProblems();
+
+/// The problem with id `id`, or null.
+const ReportProblem* FindReportProblem(std::string_view id);
 
 /// A submission as stored, with when it arrived (UTC, "2026-12-07T08:00:00Z").
 struct StoredSubmission : Submission

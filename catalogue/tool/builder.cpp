@@ -1,6 +1,7 @@
 #include "builder.h"
 
 #include "catalogue/file_lines.h"
+#include "corrections_file.h"
 #include "curated_list.h"
 #include "local_memory.h"
 #include "wikidata.h"
@@ -177,6 +178,13 @@ Catalogue BuildCatalogue(const BuildInputs& inputs, BuildSummary& summary)
     Import import;
     CityIndex cities;
     ReadCuratedList(ReadWholeFile(inputs.curated), inputs.curated.string(), import);
+    std::vector<Correction> corrections;
+    if (!inputs.corrections.empty())
+    {
+        corrections = ParseCorrections(ReadWholeFile(inputs.corrections),
+                                       inputs.corrections.string());
+        AddCorrectedPapers(corrections, import);
+    }
     ReadLocalMemory(localMemory, import, cities);
     ReadWikidata(ReadWholeFile(wikidata), wikidata.string(), cities, import);
 
@@ -190,6 +198,11 @@ Catalogue BuildCatalogue(const BuildInputs& inputs, BuildSummary& summary)
     Catalogue catalogue;
     catalogue.sources = SourceRecords(localMemory / "LICENSE");
     catalogue.papers = merger.Take();
+    if (!corrections.empty())
+    {
+        catalogue.sources.push_back(CorrectionsSource());
+        ApplyCorrections(corrections, catalogue.papers, summary.dropped);
+    }
     SortPapers(catalogue.papers);
     summary.total = catalogue.papers.size();
 

@@ -8,12 +8,13 @@
 namespace tnews::catalogue
 {
 
-/// Where the builder reads: the curated list, and the folder of data sets as published
-/// (data/sources: local-memory/ with its LICENSE, wikidata/).
+/// Where the builder reads: the curated list, the folder of data sets as published
+/// (data/sources: local-memory/ with its LICENSE, wikidata/), and the readers' corrections.
 struct BuildInputs
 {
     std::filesystem::path curated;
     std::filesystem::path sources;
+    std::filesystem::path corrections{}; // corrections_file.h; empty: none
 };
 
 /// What a build did, for its summary.
@@ -28,8 +29,8 @@ struct BuildSummary
 };
 
 /// The catalogue built from `inputs`: every entry placed or left out with a reason, the same
-/// website (WebsiteKey) listed once, curated entries winning, the table's rules and other
-/// names added, and everything sorted so that the same inputs give the same catalogue.
+/// website (WebsiteKey) listed once, curated entries winning, then the corrections' (added
+/// papers, moves, places and removals), the table's rules and other names added, and everything sorted so that the same inputs give the same catalogue.
 /// Throws CatalogueError naming file and line (or entry) for any malformed input.
 Catalogue BuildCatalogue(const BuildInputs& inputs, BuildSummary& summary);
 

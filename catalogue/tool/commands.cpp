@@ -2,6 +2,7 @@
 
 #include "atomic_file.h"
 #include "builder.h"
+#include "corrections_review.h"
 #include "export.h"
 #include "link_check.h"
 
@@ -22,6 +23,7 @@ namespace
 
 constexpr std::string_view kUsage =
     "usage: tnews-catalogue build --output FILE [--curated FILE] [--sources DIR]\n"
+    "                             [--corrections FILE]\n"
     "       tnews-catalogue check --catalogue FILE [--concurrency N] [--timeout SECONDS]\n"
     "                             [--limit N] [--max-age DAYS] [--all]\n"
     "       tnews-catalogue export --catalogue FILE --csv FILE --json FILE\n";
@@ -72,10 +74,12 @@ std::string Optional(const std::map<std::string, std::string>& options, const st
 
 int Build(const std::vector<std::string>& args, std::ostream& out)
 {
-    const auto options = ParseOptions(args, {"--output", "--curated", "--sources"}, {});
+    const auto options =
+        ParseOptions(args, {"--output", "--curated", "--sources", "--corrections"}, {});
     const std::filesystem::path output = Required(options, "--output");
     BuildInputs inputs{Optional(options, "--curated", "data/newspapers.tsv"),
-                       Optional(options, "--sources", "data/sources")};
+                       Optional(options, "--sources", "data/sources"),
+                       Optional(options, "--corrections", "")};
     BuildSummary summary;
     const Catalogue catalogue = BuildCatalogue(inputs, summary);
     const std::string text = FormatCatalogue(catalogue);
@@ -198,11 +202,13 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
             return Check(args, out);
         if (args[0] == "export")
             return Export(args, out);
+        if (args[0] == "corrections")
+            return RunCorrections(args, out, err);
         throw UsageError{"unknown command \"" + args[0] + "\""};
     }
     catch (const UsageError& error)
     {
-        err << "tnews-catalogue: " << error.message << "\n" << kUsage;
+        err << "tnews-catalogue: " << error.message << "\n" << kUsage << kCorrectionsUsage;
         return 2;
     }
     catch (const std::exception& error)
