@@ -132,18 +132,16 @@ Turn Conversation::Next(std::string_view received)
                           " header fields.",
                       received);
     }
-    if (!error && m_parser->is_header_done() && !m_parser->is_done() &&
-        request.method() == http::verb::post)
+    const bool readsBody = m_parser->is_header_done() && request.method() == http::verb::post;
+    if (readsBody && !error && !m_parser->is_done() && consumed < received.size())
     {
         // A form's body, chunked or not, is read to its end before the answer; the head's
         // deadline covers it too. Past the body limit it is refused, in Answer.
         m_parser->eager(true);
-        if (consumed < received.size())
-            consumed += m_parser->put(boost::asio::buffer(received.substr(consumed)), error);
-        else
-            error = http::error::need_more;
+        consumed += m_parser->put(boost::asio::buffer(received.substr(consumed)), error);
     }
-    if (error == http::error::need_more && m_parser->is_header_done())
+    // Beast takes what there is of a body without asking for more.
+    if (readsBody && (!error || error == http::error::need_more) && !m_parser->is_done())
     {
         Turn wait;
         wait.consumed = consumed;

@@ -2,6 +2,8 @@
 // clients that stall, trickle, never read or hold every connection.
 #include "directory/catalogue.h"
 #include "directory/server_urls.h"
+#include "fixture_sources.h"
+#include "server/corrections_store.h"
 #include "test_server.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +40,29 @@ std::string Get(std::string_view target, std::string_view fields = {},
 {
     return std::string(method) + ' ' + std::string(target) + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
            std::string(fields) + "\r\n";
+}
+
+const std::string kSuggest = "/software/news/suggest.php?region=usa&state=Texas";
+
+// A POST of the suggest form with `fields` (each ending in CR LF) and `body` as it is.
+std::string Post(std::string_view fields, std::string_view body)
+{
+    return "POST " + kSuggest + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
+           AuthField(kListingPassword) + std::string(fields) + std::string(body);
+}
+
+// `data` as one chunk of a chunked body.
+std::string Chunk(std::string_view data)
+{
+    char size[16];
+    std::snprintf(size, sizeof size, "%zx\r\n", data.size());
+    return size + std::string(data) + "\r\n";
+}
+
+std::string FormFields(std::size_t length, std::string_view type = "application/x-www-form-urlencoded")
+{
+    return "Content-Type: " + std::string(type) + "\r\nContent-Length: " + std::to_string(length) +
+           "\r\n\r\n";
 }
 
 int StatusOf(std::string_view answer)
@@ -151,8 +176,13 @@ struct HostileCase
 
 TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
 {
-    const TestServer server;
+    const catalogue::testing::TempFolder state;
+    CorrectionsStore store(state.Path());
+    const TestServer server(testing::TestServerOptions{.corrections = &store});
     const std::string listing = AuthField(kListingPassword);
+    const std::string form = "name=Paper&website=https%3A%2F%2Fp.example%2F&town=Austin";
+    const std::string chunked = "Content-Type: application/x-www-form-urlencoded\r\n"
+                                "Transfer-Encoding: chunked\r\n\r\n";
     std::string ranges = "Range: bytes=0-";
     for (int i = 0; i < 1000; ++i)
         ranges += ",0-";
@@ -184,6 +214,17 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
         {"header field of 9 KB", Get("/", "X-Big: " + std::string(9000, 'b') + "\r\n"), 431, false,
          "-"},
         {"101 header fields", Get("/", fields), 431, false, "-"},
+        {"form", Post(FormFields(form.size()), form), 200, true, "tnewsuser", "Thank you"},
+        {"form in chunks", Post(chunked, Chunk(form.substr(0, 10)) + Chunk(form.substr(10)) + "0\r\n\r\n"),
+         200, true, "tnewsuser", "Readers have sent the same website 2 times"},
+        {"form of 5000 bytes", Post(FormFields(5000), std::string(5000, 'x')), 413, false, "-"},
+        {"form of 5000 bytes in chunks",
+         Post(chunked, Chunk(std::string(5000, 'x')) + "0\r\n\r\n"), 413, false, "-"},
+        {"malformed chunk", Post(chunked, "zz\r\nname=\r\n0\r\n\r\n"), 400, false, "-"},
+        {"form as text/plain", Post(FormFields(form.size(), "text/plain"), form), 415, true,
+         "tnewsuser"},
+        {"form in invalid UTF-8", Post(FormFields(form.size() + 6), form + "%C0%AF"), 400, true,
+         "tnewsuser", "not valid text"},
     };
     // The next request on the same connection, sent with the first: answered only when the
     // first keeps the connection alive, and then rightly.
@@ -223,6 +264,7 @@ TEST(HostileClientsTest, SlowClientsHoldUpNoOne)
     Connection half(server.Port(), "GET /software/news/tnewsudb.php?region=usa&state=Tex");
     Connection silent(server.Port());
     Connection trickling(server.Port(), "GET / HTTP/1.1\r\n");
+    Connection slowBody(server.Port(), Post(FormFields(40), "name=Paper"));
     std::string pipelined;
     for (int i = 0; i < 2000; ++i)
         pipelined += Get(kTexas, AuthField(kListingPassword));
@@ -234,7 +276,7 @@ TEST(HostileClientsTest, SlowClientsHoldUpNoOne)
         EXPECT_EQ(testing::Fetch(server, "/").status, 200) << "a fresh client meanwhile";
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
-    for (Connection* timedOut : {&half, &trickling})
+    for (Connection* timedOut : {&half, &trickling, &slowBody})
     {
         const std::optional<std::string> answer = timedOut->UntilClosed(std::chrono::seconds(10));
         ASSERT_TRUE(answer.has_value()) << "a stalled head is never dropped";
@@ -269,6 +311,33 @@ TEST(HostileClientsTest, FullServerMakesRoomForFreshClients)
             EXPECT_EQ(StatusOf(answer), 200) << answer.substr(0, 200);
         }
     }
+}
+
+TEST(HostileClientsTest, AFloodOfFormsFromOneAddressIsHeldToTenAnHour)
+{
+    const catalogue::testing::TempFolder state;
+    CorrectionsStore store(state.Path());
+    const TestServer server(testing::TestServerOptions{.corrections = &store});
+    std::string flood;
+    for (int i = 0; i < 40; ++i)
+    {
+        const std::string form = "name=Paper&town=Austin&website=https%3A%2F%2Fp" + std::to_string(i) +
+                                 ".example%2F";
+        flood += Post(FormFields(form.size()), form);
+    }
+    flood += Get(kTexas, AuthField(kListingPassword) + "Connection: close\r\n");
+    const std::optional<std::string> stream =
+        Connection(server.Port()).UntilClosed(std::chrono::seconds(20), flood);
+    ASSERT_TRUE(stream.has_value());
+    const std::vector<Answer> answers = Answers(*stream, false);
+    ASSERT_EQ(answers.size(), 41u);
+    for (std::size_t i = 0; i < 40; ++i)
+    {
+        EXPECT_EQ(answers[i].status, i < 10 ? 200 : 429) << i;
+        EXPECT_EQ(Contains(answers[i].head, "\r\nRetry-After: "), i >= 10) << answers[i].head;
+    }
+    EXPECT_EQ(answers[40].status, 200) << "the listing is still served";
+    EXPECT_EQ(store.OpenItems().size(), 10u);
 }
 
 } // namespace
