@@ -4,6 +4,7 @@
 #include "directory/catalogue.h"
 #include "directory/server_urls.h"
 #include "fuzz_check.h"
+#include "fuzz_store.h"
 #include "server/http_server.h"
 #include "server/site.h"
 #include "server/site_data.h"
@@ -25,7 +26,8 @@ std::vector<std::string> g_log;
 
 const HttpServer& TheServer()
 {
-    static const Site site(LoadSiteData(TNEWS_FUZZ_CATALOGUE), Version{6, 1, 3});
+    static const Site site(LoadSiteData(TNEWS_FUZZ_CATALOGUE), Version{6, 1, 3},
+                           &tnews::fuzz::FuzzStore());
     static const HttpServer server(
         site, HttpOptions{1, [](const std::string& line) { g_log.push_back(line); }});
     return server;
