@@ -132,7 +132,9 @@ Turn Conversation::Next(std::string_view received)
                           " header fields.",
                       received);
     }
-    const bool readsBody = m_parser->is_header_done() && request.method() == http::verb::post;
+    // A client that expects 100 Continue waits for it before its body, so it gets 417 at once.
+    const bool readsBody = m_parser->is_header_done() && request.method() == http::verb::post &&
+                           (request.version() == 10 || request.count(http::field::expect) == 0);
     if (readsBody && !error && !m_parser->is_done() && consumed < received.size())
     {
         // A form's body, chunked or not, is read to its end before the answer; the head's
