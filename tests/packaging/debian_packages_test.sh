@@ -41,7 +41,7 @@ $(diff <(echo "$server_part") <(sort <<<"$server") || true)"
 for binary in "$out/tnews/usr/lib/tnews/tnews" "$out/tnews-server/usr/bin/tnews-server"; do
     ! readelf -S "$binary" | grep -q '\.debug_info' || fail "${binary#"$out"/} is not stripped"
 done
-grep -qx 'ExecStart=/usr/bin/tnews-server .*--data /usr/share/tnews/catalogue.tsv' \
+grep -qx 'ExecStart=/usr/bin/tnews-server .*--data /usr/share/tnews/catalogue.tsv .*' \
     "$out/tnews-server/usr/lib/systemd/system/tnews-server.service" ||
     fail "the packaged service does not run /usr/bin/tnews-server"
 for script in postinst prerm postrm; do
