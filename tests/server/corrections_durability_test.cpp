@@ -16,8 +16,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstring>
-#include <iostream>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -31,59 +29,45 @@ constexpr int kClients = 50;
 constexpr int kSubmissions = 1000;
 constexpr int kKillAfter = kSubmissions / 2;
 
-// tnews-server on a free port of the fixture catalogue, its start-up read from its stderr.
+// tnews-server on a free port of the fixture catalogue, its stderr in `log`.
 class ServerProcess
 {
 public:
-    explicit ServerProcess(const std::filesystem::path& state)
+    ServerProcess(const std::filesystem::path& state, const std::filesystem::path& log)
     {
-        int out[2];
-        EXPECT_EQ(::pipe(out), 0);
         m_pid = ::fork();
         if (m_pid == 0)
         {
-            ::dup2(out[1], STDERR_FILENO);
-            ::close(out[0]);
+            std::freopen(log.c_str(), "w", stderr);
             const std::string data = testing::FixtureCataloguePath().string();
             ::execl(TNEWS_SERVER_PROGRAM, TNEWS_SERVER_PROGRAM, "--port", "0", "--threads", "2",
                     "--state", state.c_str(), "--data", data.c_str(), nullptr);
             ::_exit(127);
         }
-        ::close(out[1]);
-        m_log = ::fdopen(out[0], "r");
-        char line[4096];
-        while (m_port == 0 && std::fgets(line, sizeof line, m_log))
+        constexpr std::string_view kListening = "listening on http://127.0.0.1:";
+        for (int i = 0; i < 1000 && m_port == 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0; ++i)
         {
-            if (const char* at = std::strstr(line, "listening on http://127.0.0.1:"))
-                m_port = std::atoi(at + std::strlen("listening on http://127.0.0.1:"));
+            const std::string text = catalogue::testing::Slurp(log);
+            if (const std::size_t at = text.find(kListening); at != std::string::npos)
+                m_port = std::atoi(text.c_str() + at + kListening.size());
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        // The access log goes on being written; it is drained so the server never blocks on it.
-        m_drain = std::thread([log = m_log] { for (char rest[4096]; std::fgets(rest, sizeof rest, log);) {} });
     }
-    ~ServerProcess()
-    {
-        Stop(SIGTERM);
-        m_drain.join();
-        std::fclose(m_log);
-    }
+    ~ServerProcess() { Stop(SIGTERM); }
     int Port() const { return m_port; }
     /// Sends `signal` and waits for the process to end; the status it ended with.
     int Stop(int signal)
     {
-        if (m_pid <= 0)
-            return m_status;
-        ::kill(m_pid, signal);
-        ::waitpid(m_pid, &m_status, 0);
+        int status = 0;
+        if (m_pid > 0 && ::kill(m_pid, signal) == 0)
+            ::waitpid(m_pid, &status, 0);
         m_pid = 0;
-        return m_status;
+        return status;
     }
 
 private:
     pid_t m_pid = 0;
-    int m_status = 0;
     int m_port = 0;
-    std::FILE* m_log = nullptr;
-    std::thread m_drain;
 };
 
 // One request on a fresh connection from `source`, a loopback address of its own (the hourly
@@ -121,7 +105,7 @@ TEST(CorrectionsDurabilityTest, EveryAcknowledgedSubmissionSurvivesSigkill)
     const catalogue::testing::TempFolder state;
     std::set<std::string> acknowledged;
     {
-        ServerProcess server(state.Path());
+        ServerProcess server(state.Path(), state.Path() / "first.log");
         ASSERT_GT(server.Port(), 0) << "the server did not start";
         std::mutex mutex;
         std::atomic<int> next{0};
@@ -162,7 +146,7 @@ TEST(CorrectionsDurabilityTest, EveryAcknowledgedSubmissionSurvivesSigkill)
     }
     {
         // A restart recovers the store, and a stop after it is clean.
-        ServerProcess restarted(state.Path());
+        ServerProcess restarted(state.Path(), state.Path() / "second.log");
         ASSERT_GT(restarted.Port(), 0) << "the server did not start on the store it left";
         EXPECT_EQ(restarted.Stop(SIGTERM), 0);
     }
@@ -172,8 +156,6 @@ TEST(CorrectionsDurabilityTest, EveryAcknowledgedSubmissionSurvivesSigkill)
         stored.insert(item.submissions.front().website);
     for (const std::string& website : acknowledged)
         EXPECT_TRUE(stored.contains(website)) << website << " was acknowledged and lost";
-    std::cout << acknowledged.size() << " acknowledged before SIGKILL, " << stored.size()
-              << " stored\n";
 
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open((state.Path() / kCorrectionsFileName).c_str(), &db), SQLITE_OK);

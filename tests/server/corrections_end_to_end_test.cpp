@@ -34,11 +34,9 @@ TEST(CorrectionsEndToEndTest, AnAcceptedSuggestionIsListedAfterTheBuild)
     const std::string corrections = (data.Path() / "corrections.tsv").string();
     const std::string built = (data.Path() / "catalogue.tsv").string();
     catalogue::testing::WriteFile(corrections, catalogue::CorrectionsFileHeader());
-    const std::vector<std::string> build = {"build",         "--output",
-                                            built,           "--curated",
-                                            (data.Path() / "curated.tsv").string(),
-                                            "--sources",     (data.Path() / "sources").string(),
-                                            "--corrections", corrections};
+    const std::vector<std::string> build = {
+        "build", "--output", built, "--curated", (data.Path() / "curated.tsv").string(),
+        "--sources", (data.Path() / "sources").string(), "--corrections", corrections};
     ASSERT_EQ(Tool(build), 0);
 
     const std::string listing = "/software/news/tnewsudb.php?region=usa&state=Texas";

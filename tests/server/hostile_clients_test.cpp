@@ -321,24 +321,21 @@ TEST(HostileClientsTest, AFloodOfFormsFromOneAddressIsHeldToTenAnHour)
     CorrectionsStore store(state.Path());
     const TestServer server(testing::TestServerOptions{.corrections = &store});
     std::string flood;
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 12; ++i)
     {
-        const std::string form = "name=Paper&town=Austin&website=https%3A%2F%2Fp" + std::to_string(i) +
-                                 ".example%2F";
+        const std::string form = "name=P&town=A&website=https%3A%2F%2Fp" + std::to_string(i) + ".example";
         flood += Post(FormFields(form.size()), form);
     }
     flood += Get(kTexas, AuthField(kListingPassword) + "Connection: close\r\n");
     const std::optional<std::string> stream =
-        Connection(server.Port()).UntilClosed(std::chrono::seconds(20), flood);
+        Connection(server.Port()).UntilClosed(std::chrono::seconds(10), flood);
     ASSERT_TRUE(stream.has_value());
     const std::vector<Answer> answers = Answers(*stream, false);
-    ASSERT_EQ(answers.size(), 41u);
-    for (std::size_t i = 0; i < 40; ++i)
-    {
+    ASSERT_EQ(answers.size(), 13u);
+    for (std::size_t i = 0; i < 12; ++i)
         EXPECT_EQ(answers[i].status, i < 10 ? 200 : 429) << i;
-        EXPECT_EQ(Contains(answers[i].head, "\r\nRetry-After: "), i >= 10) << answers[i].head;
-    }
-    EXPECT_EQ(answers[40].status, 200) << "the listing is still served";
+    EXPECT_TRUE(Contains(answers[11].head, "\r\nRetry-After: "));
+    EXPECT_EQ(answers[12].status, 200) << "the listing is still served";
     EXPECT_EQ(store.OpenItems().size(), 10u);
 }
 
