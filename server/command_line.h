@@ -23,6 +23,7 @@ struct ServerOptions
     int port = kDefaultPort; // 0: any free port
     std::string bind = "127.0.0.1";
     std::filesystem::path data; // empty: the first of DefaultCataloguePaths that exists
+    std::filesystem::path checks; // empty: checks.tsv beside the catalogue
     Version latest{Major, Minor, Revision};
     std::size_t threads = kDefaultThreads;
     bool help = false;
