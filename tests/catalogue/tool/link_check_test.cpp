@@ -23,17 +23,15 @@ namespace
 using std::chrono::steady_clock;
 using testing::TempFolder;
 
-// A loopback port with nothing listening: connections to it are refused.
-int ClosedPort()
+// Binds `s` to a free loopback port and returns the port.
+int BindLoopback(int s)
 {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     auto* generic = reinterpret_cast<sockaddr*>(&address);
     EXPECT_TRUE(bind(s, generic, length) == 0 && getsockname(s, generic, &length) == 0);
-    close(s);
     return ntohs(address.sin_port);
 }
 
@@ -124,14 +122,11 @@ public:
         m_resetSocket = socket(AF_INET, SOCK_STREAM, 0);
         const linger reset{1, 0};
         setsockopt(m_resetSocket, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        auto* generic = reinterpret_cast<sockaddr*>(&address);
-        EXPECT_TRUE(bind(m_resetSocket, generic, length) == 0 && listen(m_resetSocket, 16) == 0 &&
-                    getsockname(m_resetSocket, generic, &length) == 0);
-        m_resetPort = ntohs(address.sin_port);
+        m_resetPort = BindLoopback(m_resetSocket);
+        EXPECT_EQ(listen(m_resetSocket, 16), 0);
+        // Bound, never listening: every connection to it is refused.
+        m_refusingSocket = socket(AF_INET, SOCK_STREAM, 0);
+        m_refusingPort = BindLoopback(m_refusingSocket);
         m_threads.emplace_back(
             [this]
             {
@@ -151,6 +146,7 @@ public:
         for (std::thread& thread : m_threads)
             thread.join();
         close(m_resetSocket);
+        close(m_refusingSocket);
     }
 
     // `path` on the site named `host`, which the checker finds on loopback.
@@ -160,10 +156,16 @@ public:
     }
     std::string SelfSignedTls() const { return Url("https", "127.0.0.1", m_tlsPort, "/"); }
     std::string Resetting() const { return Url("http", "127.0.0.1", m_resetPort, "/"); }
+    // The home page of `host` on a port that refuses every connection.
+    std::string Refusing(const std::string& host) const
+    {
+        return Url("http", host, m_refusingPort, "/");
+    }
     // Every name on loopback, for CheckOptions::resolve or --resolve.
     std::vector<std::string> Resolve() const
     {
-        return {"*:" + std::to_string(m_httpPort) + ":127.0.0.1"};
+        return {"*:" + std::to_string(m_httpPort) + ":127.0.0.1",
+                "*:" + std::to_string(m_refusingPort) + ":127.0.0.1"};
     }
 
     // The method and time of each request for "host:port/path", in order.
@@ -224,6 +226,7 @@ private:
     httplib::Server m_http;
     std::unique_ptr<httplib::SSLServer> m_tls;
     int m_httpPort = 0, m_tlsPort = 0, m_resetPort = 0, m_resetSocket = -1;
+    int m_refusingPort = 0, m_refusingSocket = -1;
     std::vector<std::thread> m_threads;
     mutable std::mutex m_mutex;
     std::map<std::string, Asked> m_requests;
@@ -441,7 +444,6 @@ TEST(LinkCheckTest, AnOutageOfTheCheckerRecordsNothing)
 {
     TempFolder folder;
     const LoopbackSites sites(folder.Path());
-    const std::string closed = std::to_string(ClosedPort());
     const std::string before = FormatCheck(
         {sites.Http("/ok"), true, 200, sites.Http("/ok"), "2026-01-01T00:00:00Z", "", "", false});
     struct Case
@@ -451,12 +453,10 @@ TEST(LinkCheckTest, AnOutageOfTheCheckerRecordsNothing)
         std::string message; // a part of the error, or of the report
     };
     const Case cases[] = {
-        {{"http://a.test:" + closed + "/", "http://b.test:" + closed + "/",
-          "http://c.test:" + closed + "/"},
+        {{sites.Refusing("a.test"), sites.Refusing("b.test"), sites.Refusing("c.test")},
          1,
          "3 of the first 3 hosts could not be reached"},
-        {{"http://a.test:" + closed + "/", sites.Http("/ok", "b.test"),
-          sites.Http("/ok", "c.test")},
+        {{sites.Refusing("a.test"), sites.Http("/ok", "b.test"), sites.Http("/ok", "c.test")},
          0,
          "checked 3 websites: 2 answered, 1 failed"},
     };
@@ -465,9 +465,7 @@ TEST(LinkCheckTest, AnOutageOfTheCheckerRecordsNothing)
         const std::filesystem::path catalogue = WriteCatalogue(folder, c.websites);
         testing::WriteFile(ChecksFileFor(catalogue), before);
         std::string out, err;
-        const std::string resolve = sites.Resolve()[0] + " *:" + closed + ":127.0.0.1";
-        EXPECT_EQ(RunCheck(catalogue, {"--resolve", resolve}, sites, out, err), c.status)
-            << c.message;
+        EXPECT_EQ(RunCheck(catalogue, {}, sites, out, err), c.status) << c.message;
         EXPECT_NE((out + err).find(c.message), std::string::npos) << out << err;
         const std::string checks = testing::Slurp(ChecksFileFor(catalogue));
         if (c.status != 0)
