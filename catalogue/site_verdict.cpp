@@ -47,6 +47,8 @@ SiteVerdict JudgeSite(std::span<const LinkCheck> checks)
     if (sorted.empty())
         return verdict;
     verdict.latest = *sorted.back();
+    if (const LinkCheck* answer = LastAnswer(checks))
+        verdict.lastAnswer = *answer;
     // The failures since the site last gave a page, its own or a parking page.
     const auto lastPage = std::find_if(sorted.rbegin(), sorted.rend(),
                                        [](const LinkCheck* c) { return GotPage(*c); });

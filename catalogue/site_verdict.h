@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -32,6 +33,7 @@ struct SiteVerdict
     LinkCheck latest;    // the latest check; empty when Unchecked
     std::string since;   // NotAnswering: the time of its first failure since it last answered
     std::string movedTo; // Answering: where permanent redirects to another host lead; or empty
+    std::optional<LinkCheck> lastAnswer; // LastAnswer of its checks: the last sign of life
 };
 
 /// The verdict on one website from all its checks, in any order.

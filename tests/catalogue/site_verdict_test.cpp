@@ -105,8 +105,8 @@ TEST(SiteVerdictTest, JudgesEachHistoryAndTrimmingChangesNothing)
             EXPECT_EQ(verdict.state, c.state);
             EXPECT_EQ(verdict.since, expectedTime(c.since));
             EXPECT_EQ(verdict.movedTo, c.movedTo);
-            const LinkCheck* answer = LastAnswer(checks);
-            EXPECT_EQ(answer ? answer->checkedAt : "", expectedTime(c.lastAnswer));
+            EXPECT_EQ(verdict.lastAnswer ? verdict.lastAnswer->checkedAt : "",
+                      expectedTime(c.lastAnswer));
         }
     }
 }
