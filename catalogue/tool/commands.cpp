@@ -190,7 +190,7 @@ int Check(const std::vector<std::string>& args, std::ostream& out, const Clock& 
             ++(result.ok ? ok : result.parked ? parked : failed);
         }
     };
-    OutageGuard guard;
+    OutageGuard guard(websites);
     CheckWebsites(websites, check,
                   [&](const CheckOutcome& outcome)
                   {

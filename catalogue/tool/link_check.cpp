@@ -419,28 +419,39 @@ bool CheckedWithin(const std::string& checkedAt, const std::string& now, int day
     return then && at && *then <= *at && *at - *then < std::int64_t{days} * 24 * 3600;
 }
 
+OutageGuard::OutageGuard(const std::vector<std::string>& websites)
+{
+    for (const std::string& website : websites)
+    {
+        if (m_awaited.size() == kFirstHosts)
+            break;
+        m_awaited.insert(UrlHost(website).value_or(website));
+    }
+}
+
 std::vector<LinkCheck> OutageGuard::Add(const CheckOutcome& outcome)
 {
     if (Outage())
         return {};
     m_held.push_back(outcome.check);
-    if (m_started && !outcome.unreachable)
-        return Release();
-    // A host that answered once is reachable, however its other papers fared.
-    bool& reached =
-        m_reached.try_emplace(UrlHost(outcome.check.website).value_or(outcome.check.website), false)
-            .first->second;
-    reached = reached || !outcome.unreachable;
-    if (!m_started)
+    const std::string host = UrlHost(outcome.check.website).value_or(outcome.check.website);
+    if (!m_judged)
     {
-        if (m_reached.size() < kFirstHosts)
+        // A host that answered once is reachable, however its other papers fared.
+        if (m_awaited.erase(host) > 0 || m_firstHosts.contains(host))
+            m_firstHosts[host] = m_firstHosts[host] || !outcome.unreachable;
+        if (!m_awaited.empty())
             return {};
         Judge();
-        return Outage() ? std::vector<LinkCheck>{} : Release();
+        if (Outage())
+            return {};
     }
-    if (m_reached.size() >= kStreakHosts)
+    if (!outcome.unreachable)
+        return Release();
+    m_streak.insert(host);
+    if (m_streak.size() >= kStreakHosts)
     {
-        m_why = "the last " + std::to_string(m_reached.size()) +
+        m_why = "the last " + std::to_string(m_streak.size()) +
                 " hosts in a row could not be reached (no name resolution or no connection): "
                 "the network seems to have gone down during the run, and their results were "
                 "not recorded";
@@ -450,19 +461,20 @@ std::vector<LinkCheck> OutageGuard::Add(const CheckOutcome& outcome)
 
 std::vector<LinkCheck> OutageGuard::Finish()
 {
-    if (!m_started)
+    if (!m_judged)
         Judge();
     return Outage() ? std::vector<LinkCheck>{} : Release();
 }
 
 void OutageGuard::Judge()
 {
-    m_started = true;
+    m_judged = true;
     const auto unreachable = static_cast<std::size_t>(
-        std::ranges::count_if(m_reached, [](const auto& host) { return !host.second; }));
-    if (unreachable * 2 > m_reached.size())
+        std::ranges::count_if(m_firstHosts, [](const auto& host) { return !host.second; }));
+    if (unreachable * 2 > m_firstHosts.size())
     {
-        m_why = std::to_string(unreachable) + " of the first " + std::to_string(m_reached.size()) +
+        m_why = std::to_string(unreachable) + " of the first " +
+                std::to_string(m_firstHosts.size()) +
                 " hosts could not be reached (no name resolution or no connection): the "
                 "network seems to be down, and nothing was recorded";
     }
@@ -470,7 +482,7 @@ void OutageGuard::Judge()
 
 std::vector<LinkCheck> OutageGuard::Release()
 {
-    m_reached.clear();
+    m_streak.clear();
     return std::exchange(m_held, {});
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,14 +58,19 @@ void CheckWebsites(const std::vector<std::string>& websites, const CheckOptions&
 bool CheckedWithin(const std::string& checkedAt, const std::string& now, int days);
 
 /// Holds a run's results back until they can be told from an outage of the checker's own
-/// network. The results of the first hosts are held until kFirstHosts hosts have answered or
-/// not; when most of those were unreachable, the run is an outage. Later, unreachable results
-/// are held until a reachable one comes; kStreakHosts unreachable hosts in a row are an outage.
+/// network. The first kFirstHosts hosts the run asks decide: every result is held until each of
+/// them has answered or not, and when most of them were unreachable, the run is an outage (they
+/// count in the order they were asked, since unreachable ones fail faster than others answer).
+/// Later, unreachable results are held until a reachable one comes; kStreakHosts unreachable
+/// hosts in a row are an outage.
 class OutageGuard
 {
 public:
     static constexpr std::size_t kFirstHosts = 50;
     static constexpr std::size_t kStreakHosts = 20;
+
+    /// `websites` in the order the run asks them.
+    explicit OutageGuard(const std::vector<std::string>& websites);
 
     /// Takes one outcome; returns the checks now known to be worth recording (often none).
     std::vector<LinkCheck> Add(const CheckOutcome& outcome);
@@ -79,9 +85,11 @@ private:
     std::vector<LinkCheck> Release();
     void Judge();
 
-    bool m_started = false; // past the first hosts
+    std::set<std::string> m_awaited;          // first hosts with no outcome yet
+    std::map<std::string, bool> m_firstHosts; // those with one: did any of theirs answer?
+    bool m_judged = false;
     std::vector<LinkCheck> m_held;
-    std::map<std::string, bool> m_reached; // the held results' hosts: did any answer?
+    std::set<std::string> m_streak; // unreachable hosts since the last reachable one
     std::string m_why;
 };
 

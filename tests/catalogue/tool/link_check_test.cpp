@@ -475,8 +475,7 @@ TEST(LinkCheckTest, AnOutageOfTheCheckerRecordsNothing)
     }
 }
 
-// The guard over a run's outcomes, one host after another: what it lets through, and when it
-// calls the run an outage.
+// The guard over a run's outcomes: what it lets through, and when it calls the run an outage.
 TEST(OutageGuardTest, TellsAnOutageFromSitesThatAreGone)
 {
     struct Stretch
@@ -488,15 +487,21 @@ TEST(OutageGuardTest, TellsAnOutageFromSitesThatAreGone)
     struct Case
     {
         std::string what;
-        std::vector<Stretch> stretches;
+        std::vector<Stretch> stretches; // in the order the run asks them
         bool outage;
         std::size_t recorded;
+        bool unreachableFirst = false; // their outcomes come before all others
     };
     const Case cases[] = {
-        {"nothing reachable", {{50, true, false}}, true, 0},
+        {"nothing reachable", {{60, true, false}}, true, 0},
         {"a small run, mostly unreachable", {{2, true, false}, {1, false, false}}, true, 0},
         {"a few sites gone", {{10, true, false}, {40, false, false}}, false, 50},
         {"one dead host with many papers", {{100, true, true}, {49, false, false}}, false, 149},
+        {"dead sites fail before others answer",
+         {{40, false, false}, {40, true, false}},
+         false,
+         80,
+         true},
         {"the network lost during the run", {{60, false, false}, {25, true, false}}, true, 60},
         {"dead sites scattered through the run",
          {{60, false, false}, {19, true, false}, {1, false, false}, {19, true, false}},
@@ -505,21 +510,30 @@ TEST(OutageGuardTest, TellsAnOutageFromSitesThatAreGone)
     };
     for (const Case& c : cases)
     {
-        OutageGuard guard;
-        std::size_t recorded = 0, host = 0;
+        std::vector<CheckOutcome> outcomes;
+        std::size_t host = 0;
         for (const Stretch& stretch : c.stretches)
         {
             ++host;
-            for (int i = 0; i < stretch.sites && !guard.Outage(); ++i)
+            for (int i = 0; i < stretch.sites; ++i)
             {
                 CheckOutcome outcome;
                 outcome.check.website =
                     "http://h" + std::to_string(host) + ".test/p" + std::to_string(i);
                 outcome.unreachable = stretch.unreachable;
-                recorded += guard.Add(outcome).size();
+                outcomes.push_back(outcome);
                 host += stretch.oneHost ? 0 : 1;
             }
         }
+        std::vector<std::string> websites;
+        for (const CheckOutcome& outcome : outcomes)
+            websites.push_back(outcome.check.website);
+        if (c.unreachableFirst)
+            std::ranges::stable_partition(outcomes, &CheckOutcome::unreachable);
+        OutageGuard guard(websites);
+        std::size_t recorded = 0;
+        for (const CheckOutcome& outcome : outcomes)
+            recorded += guard.Add(outcome).size();
         recorded += guard.Finish().size();
         EXPECT_EQ(guard.Outage(), c.outage) << c.what << ": " << guard.Why();
         EXPECT_EQ(recorded, c.recorded) << c.what;
