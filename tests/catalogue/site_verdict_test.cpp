@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 
 namespace tnews::catalogue
 {
@@ -41,17 +39,6 @@ TEST(SiteVerdictTest, JudgesEachHistoryAndTrimmingChangesNothing)
         std::string movedTo;    // Answering
         std::string lastAnswer; // "" for none
     };
-    // Weekly checks from 2026-01-05: ten answered, then twenty failed.
-    std::vector<LinkCheck> longDeath;
-    for (int week = 0; week < 30; ++week)
-    {
-        using namespace std::chrono;
-        const year_month_day day(sys_days(year(2026) / 1 / 5) + days(7 * week));
-        char time[32];
-        std::snprintf(time, sizeof time, "%04d-%02u-%02uT08:00:00Z", int(day.year()),
-                      unsigned(day.month()), unsigned(day.day()));
-        longDeath.push_back(At(time, week < 10 ? 'o' : 'f'));
-    }
     const std::string movedTo = "https://new-paper.example/";
     const Case cases[] = {
         {{}, State::Unchecked, "", "", ""},
@@ -89,7 +76,6 @@ TEST(SiteVerdictTest, JudgesEachHistoryAndTrimmingChangesNothing)
          "11-09",
          "",
          ""},
-        {longDeath, State::NotAnswering, longDeath[10].checkedAt, "", longDeath[9].checkedAt},
     };
     for (const Case& c : cases)
     {
