@@ -105,13 +105,9 @@ std::string Summary(const PlaceListing& listing, const std::vector<Group>& group
         summary += " in " + (byPlace ? Count(named, placeKey, places)
                                      : Count(named, "city", "cities"));
     }
-    const std::size_t failed = std::ranges::count_if(listing.papers,
-                                                     [&](const catalogue::Paper* paper)
-                                                     {
-                                                         const catalogue::SiteVerdict* verdict =
-                                                             checks.Verdict(paper->website);
-                                                         return verdict && !verdict->latest.ok;
-                                                     });
+    const std::size_t failed = std::ranges::count_if(
+        listing.papers, [&](const catalogue::Paper* paper)
+        { return checks.Failure(paper->website) != nullptr; });
     if (failed > 0)
         summary += "; " + Count(failed, "link", "links") + " failed the last check (\u2717)";
     if (notAnswering > 0)

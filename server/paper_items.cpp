@@ -44,6 +44,12 @@ const catalogue::SiteVerdict* CheckResults::Verdict(std::string_view website) co
     return found == m_verdicts.end() ? nullptr : &found->second;
 }
 
+const catalogue::LinkCheck* CheckResults::Failure(std::string_view website) const
+{
+    const catalogue::SiteVerdict* verdict = Verdict(website);
+    return verdict && !verdict->latest.ok ? &verdict->latest : nullptr;
+}
+
 bool CheckResults::NotAnswering(std::string_view website) const
 {
     const catalogue::SiteVerdict* verdict = Verdict(website);

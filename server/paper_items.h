@@ -24,6 +24,9 @@ public:
 
     /// The verdict on `website`; null when it was never checked.
     const catalogue::SiteVerdict* Verdict(std::string_view website) const;
+    /// The latest check of `website` when it found no page of its own; null when it passed or
+    /// was never checked.
+    const catalogue::LinkCheck* Failure(std::string_view website) const;
     /// True if `website` is listed apart, as not answering since its verdict's date.
     bool NotAnswering(std::string_view website) const;
     std::size_t CheckedCount() const { return m_verdicts.size(); }
