@@ -19,17 +19,20 @@
 // papers in the language `value`, or "none" with `value` empty. Its note says why, in a
 // sentence fit for the place's page.
 //
-// checks.tsv, next to catalogue.tsv:
+// checks.tsv, next to catalogue.tsv unless told otherwise:
 //
-//   check  website  result  http-status  final-url  checked-at  detail
+//   check  website  result  http-status  final-url  checked-at  detail  moved-to
 //
-// `result` is "ok" or "failed", `http-status` the last answer's status (0 when none came),
-// `checked-at` a UTC time as 2026-12-07T08:00:00Z. A website checked more than once keeps its
-// latest line.
+// `result` is "ok", "failed" or "parked" (the site answered with a domain-parking or for-sale
+// page), `http-status` the last answer's status (0 when none came), `checked-at` a UTC time as
+// 2026-12-07T08:00:00Z, `moved-to` where permanent redirects (301, 308) to another host led, or
+// empty. Files written before `moved-to` existed have 7 fields and still load. A website
+// checked more than once has a line for each check, oldest first; the checker keeps a few.
 #pragma once
 
 #include "directory/catalogue.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -121,6 +124,8 @@ struct LinkCheck
     std::string finalUrl;  // where redirects ended; empty when none came
     std::string checkedAt; // UTC, "2026-12-07T08:00:00Z"
     std::string detail;    // what failed, e.g. "timed out after 20 s"; may be empty
+    std::string movedTo{}; // where permanent redirects to another host led; usually empty
+    bool parked = false;   // it answered with a parking or for-sale page (ok is then false)
 };
 
 /// A catalogue or checks file that can't be read or is malformed; what() reads
@@ -141,11 +146,22 @@ Catalogue LoadCatalogue(const std::filesystem::path& file);
 /// The file text of `catalogue`: the same catalogue gives the same bytes.
 std::string FormatCatalogue(const Catalogue& catalogue);
 
-/// The checks in `text`, the latest line of each website; throws CatalogueError as above.
+/// Every check in `text`, in file order; throws CatalogueError as above.
+std::vector<LinkCheck> ParseCheckHistory(std::string_view text, std::string_view fileName);
+
+/// ParseCheckHistory over `file`; no file gives no checks.
+std::vector<LinkCheck> LoadCheckHistory(const std::filesystem::path& file);
+
+/// The latest check of each website in `text` (the later line of two at the same time), in the
+/// order the websites first appear; throws CatalogueError as above.
 std::vector<LinkCheck> ParseChecks(std::string_view text, std::string_view fileName);
 
 /// ParseChecks over `file`; no file gives no checks.
 std::vector<LinkCheck> LoadChecks(const std::filesystem::path& file);
+
+/// Seconds since 1970 of a UTC time written as 2026-12-07T08:00:00Z, or nothing when `text`
+/// is not one.
+std::optional<std::int64_t> UtcSeconds(std::string_view text);
 
 /// One line of the checks file, with its line break.
 std::string FormatCheck(const LinkCheck& check);

@@ -40,8 +40,8 @@ ServerOptions ParseCommandLine(std::span<const std::string_view> args)
             options.help = true;
             continue;
         }
-        if (name != "--port" && name != "--bind" && name != "--data" && name != "--latest" &&
-            name != "--threads" && name != "--state")
+        if (name != "--port" && name != "--bind" && name != "--data" && name != "--checks" &&
+            name != "--state" && name != "--latest" && name != "--threads")
         {
             throw UsageError("unknown option \"" + std::string(args[i]) + "\"");
         }
@@ -87,6 +87,10 @@ ServerOptions ParseCommandLine(std::span<const std::string_view> args)
         {
             options.state = std::filesystem::path(std::string(*value));
         }
+        else if (name == "--checks")
+        {
+            options.checks = std::filesystem::path(std::string(*value));
+        }
         else
         {
             options.data = std::filesystem::path(std::string(*value));
@@ -97,8 +101,8 @@ ServerOptions ParseCommandLine(std::span<const std::string_view> args)
 
 std::string UsageText()
 {
-    return "Usage: tnews-server [--port N] [--bind ADDRESS] [--data FILE] [--state DIR]\n"
-           "                    [--latest A.B.C] [--threads N] [--help]\n"
+    return "Usage: tnews-server [--port N] [--bind ADDRESS] [--data FILE] [--checks FILE]\n"
+           "                    [--state DIR] [--latest A.B.C] [--threads N] [--help]\n"
            "Serves the newspaper directory of Tavi's Newspapers over HTTP.\n"
            "\n"
            "  --port N         port to listen on, 0 for any free one (default 8047)\n"
@@ -106,6 +110,8 @@ std::string UsageText()
            "  --data FILE      newspaper catalogue; its link checks and exports are read from\n"
            "                   the same folder (default: ../share/tnews/catalogue.tsv or\n"
            "                   catalogue.tsv beside the program, else the build tree's)\n"
+           "  --checks FILE    the link checks, where tnews-catalogue check writes them\n"
+           "                   (default: checks.tsv beside the catalogue)\n"
            "  --state DIR      folder that keeps readers' suggestions and reports, made if\n"
            "                   missing (default: none, and the forms take none)\n"
            "  --latest A.B.C   newest program version, for update queries (default " +

@@ -22,8 +22,9 @@ struct ServerOptions
 {
     int port = kDefaultPort; // 0: any free port
     std::string bind = "127.0.0.1";
-    std::filesystem::path data;  // empty: the first of DefaultCataloguePaths that exists
-    std::filesystem::path state; // where readers' corrections are kept; empty: none are taken
+    std::filesystem::path data;   // empty: the first of DefaultCataloguePaths that exists
+    std::filesystem::path checks; // empty: checks.tsv beside the catalogue
+    std::filesystem::path state;  // where readers' corrections are kept; empty: none are taken
     Version latest{Major, Minor, Revision};
     std::size_t threads = kDefaultThreads;
     bool help = false;

@@ -4,6 +4,7 @@
 #include "html.h"
 
 #include <algorithm>
+#include <map>
 
 namespace tnews::server
 {
@@ -89,7 +90,7 @@ std::string Count(std::size_t count, std::string_view one, std::string_view many
 }
 
 std::string Summary(const PlaceListing& listing, const std::vector<Group>& groups,
-                    const CheckResults& checks)
+                    const CheckResults& checks, std::size_t notAnswering)
 {
     const bool byPlace = ByPlace(listing);
     const std::string placeKey(listing.region->placeKey);
@@ -110,6 +111,8 @@ std::string Summary(const PlaceListing& listing, const std::vector<Group>& group
         { return checks.Failure(paper->website) != nullptr; });
     if (failed > 0)
         summary += "; " + Count(failed, "link", "links") + " failed the last check (\u2717)";
+    if (notAnswering > 0)
+        summary += "; " + std::to_string(notAnswering) + " not answering, at the end";
     return summary + ".";
 }
 
@@ -188,6 +191,25 @@ std::string SuggestParagraph(const PlaceListing& listing)
            "\">Suggest a newspaper for " + EscapeHtml(place) + "</a></p>\n";
 }
 
+// The papers whose websites have stopped answering, under a heading for each day they stopped,
+// the earliest first, each paper with its city.
+void AppendNotAnswering(std::string& body, const std::vector<const catalogue::Paper*>& papers,
+                        const CheckResults& checks, const Alphabetical& order)
+{
+    std::map<std::string, std::vector<const catalogue::Paper*>> byDay;
+    for (const catalogue::Paper* paper : papers)
+        byDay[checks.Verdict(paper->website)->since.substr(0, 10)].push_back(paper);
+    for (auto& [day, dayPapers] : byDay)
+    {
+        std::ranges::sort(dayPapers, [&](const catalogue::Paper* a, const catalogue::Paper* b)
+                          { return order.Less(a->name, b->name); });
+        body += Heading("h2", "", EscapeHtml("Not answering since " + day)) + "<ul>\n";
+        for (const catalogue::Paper* paper : dayPapers)
+            AppendPaperItem(body, *paper, paper->city, checks);
+        body += "</ul>\n";
+    }
+}
+
 } // namespace
 
 std::string_view RegionAdjective(const RegionInfo& region)
@@ -216,10 +238,18 @@ std::string ListingPage(const PlaceListing& listing, const CheckResults& checks,
         body += SuggestParagraph(listing);
         return HtmlPage(heading + " - " + std::string(kSiteName), body);
     }
-    const std::vector<Group> groups = GroupPapers(listing, order);
-    body += "<p class=\"note\">" + EscapeHtml(Summary(listing, groups, checks)) + "</p>\n";
+    // Sites that have stopped answering are listed apart, at the end.
+    PlaceListing live = listing;
+    const auto goneFrom = std::ranges::stable_partition(
+        live.papers, [&](const catalogue::Paper* p) { return !checks.NotAnswering(p->website); });
+    const std::vector<const catalogue::Paper*> gone(goneFrom.begin(), goneFrom.end());
+    live.papers.erase(goneFrom.begin(), goneFrom.end());
+    const std::vector<Group> groups = GroupPapers(live, order);
+    body +=
+        "<p class=\"note\">" + EscapeHtml(Summary(live, groups, checks, gone.size())) + "</p>\n";
     body += SuggestParagraph(listing);
-    AppendPapers(body, groups, listing.papers.size(), ByPlace(listing), checks, order);
+    AppendPapers(body, groups, live.papers.size(), ByPlace(listing), checks, order);
+    AppendNotAnswering(body, gone, checks, order);
     return HtmlPage(heading + " - " + std::string(kSiteName), body);
 }
 

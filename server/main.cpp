@@ -92,7 +92,7 @@ int Run(const ServerOptions& options, const char* argv0)
     SiteData files;
     try
     {
-        files = LoadSiteData(data);
+        files = LoadSiteData(data, options.checks);
     }
     catch (const tnews::catalogue::CatalogueError& error)
     {

@@ -1,8 +1,9 @@
 // One paper as a line of a page: its name as a link that opens outside the pane, what kind of
-// paper it is, its language, and a mark when its website failed the last link check.
+// paper it is, its language, and what the link checks found of its website.
 #pragma once
 
 #include "catalogue/catalogue_file.h"
+#include "catalogue/site_verdict.h"
 
 #include <cstddef>
 #include <functional>
@@ -14,16 +15,23 @@
 namespace tnews::server
 {
 
-/// The latest link checks of the catalogue's websites, for marking papers whose site failed.
+/// The catalogue's link checks, judged site by site (catalogue::JudgeSite).
 class CheckResults
 {
 public:
+    /// `checks`: every check of every website, in any order.
     explicit CheckResults(const std::vector<catalogue::LinkCheck>& checks);
 
-    /// The latest check of `website` when it failed; null when it passed or was never checked.
+    /// The verdict on `website`; null when it was never checked.
+    const catalogue::SiteVerdict* Verdict(std::string_view website) const;
+    /// The latest check of `website` when it found no page of its own; null when it passed or
+    /// was never checked.
     const catalogue::LinkCheck* Failure(std::string_view website) const;
-    std::size_t CheckedCount() const { return m_checked; }
-    std::size_t FailedCount() const { return m_failures.size(); }
+    /// True if `website` is listed apart, as not answering since its verdict's date.
+    bool NotAnswering(std::string_view website) const;
+    std::size_t CheckedCount() const { return m_verdicts.size(); }
+    /// The websites whose latest check found no page of theirs.
+    std::size_t FailedCount() const { return m_failed; }
     /// The day of the most recent check, "2026-12-07"; empty when nothing was checked.
     const std::string& LatestDay() const { return m_latestDay; }
 
@@ -37,15 +45,17 @@ private:
             return std::hash<std::string_view>()(text);
         }
     };
-    std::unordered_map<std::string, catalogue::LinkCheck, Hash, std::equal_to<>>
-        m_failures; // by website
-    std::size_t m_checked = 0;
+    std::unordered_map<std::string, catalogue::SiteVerdict, Hash, std::equal_to<>>
+        m_verdicts; // by website
+    std::size_t m_failed = 0;
     std::string m_latestDay;
 };
 
 /// Appends `paper` as an <li>: the name linking to its website (opening in the user's own
 /// browser), then `where` (e.g. its city and place; nothing when empty), its kind, its language
-/// when known, the failed check's day and reason from `checks`, and a link to report a problem
+/// when known, and what `checks` found: the new address of a site that moved (which the name
+/// then links to), or a failed check's day and reason. A site that is parked or has stopped
+/// answering is not linked; its address is shown as text. Last, a link to report a problem
 /// with it. Every value is escaped.
 void AppendPaperItem(std::string& html, const catalogue::Paper& paper, std::string_view where,
                      const CheckResults& checks);

@@ -36,11 +36,13 @@ std::vector<Export> ExportSlots()
     };
 }
 
-SiteData LoadSiteData(const std::filesystem::path& catalogueFile)
+SiteData LoadSiteData(const std::filesystem::path& catalogueFile,
+                      const std::filesystem::path& checksFile)
 {
     SiteData data;
     data.catalogue = catalogue::LoadCatalogue(catalogueFile);
-    data.checks = catalogue::LoadChecks(catalogue::ChecksFileFor(catalogueFile));
+    data.checks = catalogue::LoadCheckHistory(
+        checksFile.empty() ? catalogue::ChecksFileFor(catalogueFile) : checksFile);
     data.exports = ExportSlots();
     for (Export& file : data.exports)
         file.bytes = ReadIfPresent(catalogueFile.parent_path() / file.fileName);

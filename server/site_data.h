@@ -24,17 +24,19 @@ struct Export
 struct SiteData
 {
     catalogue::Catalogue catalogue;
-    std::vector<catalogue::LinkCheck> checks; // the latest check of each website; may be empty
+    std::vector<catalogue::LinkCheck> checks; // every check of every website; may be empty
     std::vector<Export> exports;              // the CSV and the JSON export, in that order
 };
 
 /// The exports a server offers, by file name, with nothing loaded.
 std::vector<Export> ExportSlots();
 
-/// Loads `catalogueFile`, the checks file beside it (catalogue::ChecksFileFor; none when it is
-/// absent) and the exports beside it (each left empty when absent). Throws
-/// catalogue::CatalogueError naming the file, and the line where there is one, for a malformed
-/// catalogue or checks file, or for a file that exists but can't be read.
-SiteData LoadSiteData(const std::filesystem::path& catalogueFile);
+/// Loads `catalogueFile`, the checks file `checksFile` (empty: the one beside the catalogue,
+/// catalogue::ChecksFileFor; none when it is absent) and the exports beside the catalogue (each
+/// left empty when absent). Throws catalogue::CatalogueError naming the file, and the line where
+/// there is one, for a malformed catalogue or checks file, or for a file that exists but can't
+/// be read.
+SiteData LoadSiteData(const std::filesystem::path& catalogueFile,
+                      const std::filesystem::path& checksFile = {});
 
 } // namespace tnews::server

@@ -3,6 +3,7 @@
 #include "atomic_file.h"
 #include "builder.h"
 #include "corrections_review.h"
+#include "catalogue/site_verdict.h"
 #include "export.h"
 #include "link_check.h"
 
@@ -12,9 +13,11 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <set>
 #include <memory>
 #include <ostream>
+#include <random>
+#include <set>
+#include <sstream>
 
 namespace tnews::catalogue
 {
@@ -24,8 +27,9 @@ namespace
 constexpr std::string_view kUsage =
     "usage: tnews-catalogue build --output FILE [--curated FILE] [--sources DIR]\n"
     "                             [--corrections FILE]\n"
-    "       tnews-catalogue check --catalogue FILE [--concurrency N] [--timeout SECONDS]\n"
-    "                             [--limit N] [--max-age DAYS] [--all]\n"
+    "       tnews-catalogue check --catalogue FILE [--checks FILE] [--concurrency N]\n"
+    "                             [--timeout SECONDS] [--limit N] [--max-age DAYS] [--all]\n"
+    "                             [--resolve 'HOST:PORT:ADDRESS ...']\n"
     "       tnews-catalogue export --catalogue FILE --csv FILE --json FILE\n";
 
 struct UsageError
@@ -105,23 +109,44 @@ long Number(const std::map<std::string, std::string>& options, const std::string
     return value;
 }
 
-// Checks the catalogue's websites that have no check younger than --max-age days (all with
-// --all), so that a run cut short goes on where it stopped when run again; each result is
-// appended to the checks file as it comes.
-int Check(const std::vector<std::string>& args, std::ostream& out)
+// Each website's history cut to what its verdict needs, so that the file stays small however
+// often the check runs.
+void TrimChecksFile(const std::filesystem::path& file)
 {
-    const auto options = ParseOptions(
-        args, {"--catalogue", "--concurrency", "--timeout", "--limit", "--max-age"}, {"--all"});
+    std::string text;
+    for (auto& [website, history] : ChecksBySite(LoadCheckHistory(file)))
+    {
+        for (const LinkCheck& check : TrimHistory(std::move(history)))
+            text += FormatCheck(check);
+    }
+    WriteFileAtomically(file, text);
+}
+
+// Checks the catalogue's websites that have no check younger than --max-age days (all with
+// --all), so that a run cut short goes on where it stopped when run again. Results are appended
+// to the checks file as the outage guard lets them through; an outage of the checker's own
+// network fails the run and leaves its results out.
+int Check(const std::vector<std::string>& args, std::ostream& out, const Clock& clock)
+{
+    const auto options = ParseOptions(args,
+                                      {"--catalogue", "--checks", "--concurrency", "--timeout",
+                                       "--limit", "--max-age", "--resolve"},
+                                      {"--all"});
     const std::filesystem::path catalogueFile = Required(options, "--catalogue");
     CheckOptions check;
     check.concurrency = static_cast<std::size_t>(Number(options, "--concurrency", 16, 1));
     check.timeoutSeconds = Number(options, "--timeout", 20, 1);
+    check.now = clock;
+    std::istringstream entries(Optional(options, "--resolve", ""));
+    for (std::string entry; entries >> entry;)
+        check.resolve.push_back(entry);
     const long limit = Number(options, "--limit", 0, 0);
     const int maxAge = static_cast<int>(Number(options, "--max-age", 30, 0));
 
     const Catalogue catalogue = LoadCatalogue(catalogueFile);
-    const std::filesystem::path checksFile = ChecksFileFor(catalogueFile);
-    const std::string now = UtcNow();
+    const std::filesystem::path checksFile =
+        Optional(options, "--checks", ChecksFileFor(catalogueFile).string());
+    const std::string now = clock();
     std::set<std::string> recent;
     if (!options.contains("--all"))
     {
@@ -149,23 +174,51 @@ int Check(const std::vector<std::string>& args, std::ostream& out)
         later = websites.size() - static_cast<std::size_t>(limit);
         websites.resize(static_cast<std::size_t>(limit));
     }
+    // In catalogue order the papers of one place or group stand together, dead ones too. Shuffled,
+    // a run of unreachable hosts says the network is down, and the load spreads over the hosts.
+    std::ranges::shuffle(websites, std::mt19937(std::random_device()()));
 
-    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(
-        std::fopen(checksFile.c_str(), "a"), std::fclose);
-    if (!file)
-        throw CatalogueError(checksFile.string() + ": can't open to append: " +
-                             std::strerror(errno));
-    std::size_t ok = 0, failed = 0;
-    CheckWebsites(websites, check, [&](const LinkCheck& result)
+    // Opened at the first result worth recording, so that an outage leaves the file untouched.
+    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(nullptr, std::fclose);
+    std::size_t ok = 0, failed = 0, parked = 0;
+    const auto record = [&](const std::vector<LinkCheck>& results)
+    {
+        for (const LinkCheck& result : results)
+        {
+            if (!file)
+                file.reset(std::fopen(checksFile.c_str(), "a"));
+            const std::string line = FormatCheck(result);
+            if (!file || std::fputs(line.c_str(), file.get()) < 0 || std::fflush(file.get()) != 0)
+                throw CatalogueError(checksFile.string() +
+                                     ": can't write: " + std::strerror(errno));
+            ++(result.ok ? ok : result.parked ? parked : failed);
+        }
+    };
+    OutageGuard guard(websites);
+    CheckWebsites(websites, check,
+                  [&](const CheckOutcome& outcome)
                   {
-                      const std::string line = FormatCheck(result);
-                      if (std::fputs(line.c_str(), file.get()) < 0 || std::fflush(file.get()) != 0)
-                          throw CatalogueError(checksFile.string() + ": can't write: " +
-                                               std::strerror(errno));
-                      ++(result.ok ? ok : failed);
+                      record(guard.Add(outcome));
+                      return !guard.Outage();
                   });
+    record(guard.Finish());
+    const std::size_t recorded = ok + failed + parked;
+    if (guard.Outage())
+    {
+        throw std::runtime_error(guard.Why() + "; " +
+                                 (recorded == 0
+                                      ? checksFile.string() + " is as it was"
+                                      : "the " + std::to_string(recorded) +
+                                            " results before them are in " + checksFile.string()));
+    }
+    file.reset();
+    if (recorded > 0)
+        TrimChecksFile(checksFile);
     out << "checked " << websites.size() << " websites: " << ok << " answered, " << failed
-        << " failed; results in " << checksFile.string() << "\n";
+        << " failed";
+    if (parked > 0)
+        out << ", " << parked << " parked or for sale";
+    out << "; results in " << checksFile.string() << "\n";
     if (skipped > 0)
         out << skipped << " checked in the last " << maxAge << " days were skipped (--all checks them)\n";
     if (later > 0)
@@ -192,6 +245,12 @@ int Export(const std::vector<std::string>& args, std::ostream& out)
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    return RunCommand(args, out, err, UtcNow);
+}
+
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const Clock& clock)
+{
     try
     {
         if (args.empty())
@@ -199,7 +258,7 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (args[0] == "build")
             return Build(args, out);
         if (args[0] == "check")
-            return Check(args, out);
+            return Check(args, out, clock);
         if (args[0] == "export")
             return Export(args, out);
         if (args[0] == "corrections")

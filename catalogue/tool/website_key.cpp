@@ -54,6 +54,14 @@ std::optional<UrlParts> SplitUrl(std::string_view url)
 
 } // namespace
 
+std::optional<std::string> UrlHost(std::string_view url)
+{
+    std::optional<UrlParts> parts = SplitUrl(url);
+    if (!parts)
+        return std::nullopt;
+    return std::move(parts->host);
+}
+
 std::optional<std::string> WebsiteKey(std::string_view url)
 {
     std::optional<UrlParts> parts = SplitUrl(url);

@@ -13,6 +13,9 @@ namespace tnews::catalogue
 /// fragment aside. Nothing for a URL that isn't absolute http or https.
 std::optional<std::string> WebsiteKey(std::string_view url);
 
+/// The host of an absolute http or https URL in lower case ("www.example.com"), or nothing.
+std::optional<std::string> UrlHost(std::string_view url);
+
 /// True if `url` is a page on a social-media site (Facebook, Twitter, Instagram, YouTube, ...)
 /// rather than a paper's own website.
 bool IsSocialMediaPage(std::string_view url);

@@ -101,32 +101,46 @@ TEST(CatalogueFileTest, RefusesMalformedLinesNamingFileAndLine)
                       message);
 }
 
-TEST(ChecksFileTest, KeepsTheLatestLineOfEachWebsiteAndRoundTrips)
+TEST(ChecksFileTest, ReadsOldAndNewLinesAndKeepsTheLatestOfEachWebsite)
 {
-    const LinkCheck first{"https://a.example/",  false, 0, "", "2026-12-01T08:00:00Z",
-                          "timed out after 20 s"};
-    const LinkCheck other{"https://b.example/",   true, 200, "https://b.example/home",
-                          "2026-12-02T08:00:00Z", ""};
-    const LinkCheck again{"https://a.example/",   true,       301, "https://www.a.example/",
-                          "2026-12-03T09:30:59Z", "tab\there"};
-    const std::string text = FormatCheck(first) + FormatCheck(other) + FormatCheck(again);
-    const std::vector<LinkCheck> checks = ParseChecks(text, "checks.tsv");
-    ASSERT_EQ(checks.size(), 2u);
-    EXPECT_EQ(FormatCheck(checks[0]), FormatCheck(again));
-    EXPECT_EQ(FormatCheck(checks[1]), FormatCheck(other));
-    EXPECT_EQ(checks[0].detail, "tab\there");
+    // As files were written before the moved-to field.
+    const std::string oldLine =
+        "check\thttps://a.example/\tfailed\t0\t\t2026-12-01T08:00:00Z\ttimed out after 20 s\n";
+    const LinkCheck parked{
+        "https://b.example/",   false,          200, "https://www.hugedomains.com/x",
+        "2026-12-02T08:00:00Z", "parking page", "",  true};
+    const LinkCheck moved{"https://a.example/",
+                          true,
+                          200,
+                          "https://a-news.example/",
+                          "2026-12-03T09:30:59Z",
+                          "tab\there",
+                          "https://a-news.example/"};
+    // The latest check of a website is the one with the latest time, wherever its line stands.
+    const std::string text = FormatCheck(moved) + oldLine + FormatCheck(parked);
+    const std::vector<LinkCheck> history = ParseCheckHistory(text, "checks.tsv");
+    ASSERT_EQ(history.size(), 3u);
+    EXPECT_EQ(FormatCheck(history[1]), oldLine.substr(0, oldLine.size() - 1) + "\t\n");
+    const std::vector<LinkCheck> latest = ParseChecks(text, "checks.tsv");
+    ASSERT_EQ(latest.size(), 2u);
+    EXPECT_EQ(FormatCheck(latest[0]), FormatCheck(moved));
+    EXPECT_EQ(FormatCheck(latest[1]), FormatCheck(parked));
+    EXPECT_EQ(latest[0].detail, "tab\there");
+    EXPECT_TRUE(latest[1].parked && !latest[1].ok);
 }
 
 TEST(ChecksFileTest, RefusesMalformedLines)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"check\thttps://a.example/\tok\t200\n", "k.tsv:2: expected a check record of 7"},
+        {"check\thttps://a.example/\tok\t200\n", "k.tsv:2: expected a check record of 8"},
         {With(kCheck, 2, "a.example"), "k.tsv:2: website \"a.example\""},
         {With(kCheck, 3, "fine"), "k.tsv:2: result \"fine\""},
         {With(kCheck, 4, "2000"), "k.tsv:2: http-status \"2000\""},
         {With(kCheck, 5, "nowhere"), "k.tsv:2: final-url \"nowhere\""},
         {With(kCheck, 6, "2026-13-01T08:00:00Z"), "k.tsv:2: checked-at"},
         {With(kCheck, 6, "2026-12-01 08:00:00"), "k.tsv:2: checked-at"},
+        {With(kCheck, 6, "2026-02-30T08:00:00Z"), "k.tsv:2: checked-at"},
+        {With(kCheck, 7, "\tnowhere"), "k.tsv:2: moved-to \"nowhere\""},
     };
     for (const auto& [line, message] : cases)
         ExpectRefused([](const std::string& t) { ParseChecks(t, "k.tsv"); }, kCheck + line,

@@ -33,17 +33,21 @@ installed=$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | s
 [ "$(sort <<<"$program"$'\n'"$server")" = "$installed" ] ||
     fail "the packages hold other files than the installed tree:
 $(diff <(echo "$installed") <(sort <<<"$program"$'\n'"$server") || true)"
-server_part=$(grep -E '(^|/)tnews-server[^/]*$|^share/tnews/' <<<"$installed")
+server_part=$(grep -E '(^|/)tnews-(server|catalogue|link-check)[^/]*$|^share/tnews/' <<<"$installed")
 [ "$(sort <<<"$server")" = "$server_part" ] ||
     fail "tnews-server holds other files than its part:
 $(diff <(echo "$server_part") <(sort <<<"$server") || true)"
 
-for binary in "$out/tnews/usr/lib/tnews/tnews" "$out/tnews-server/usr/bin/tnews-server"; do
+for binary in "$out/tnews/usr/lib/tnews/tnews" "$out/tnews-server/usr/bin/tnews-server" \
+    "$out/tnews-server/usr/bin/tnews-catalogue"; do
     ! readelf -S "$binary" | grep -q '\.debug_info' || fail "${binary#"$out"/} is not stripped"
 done
 grep -qx 'ExecStart=/usr/bin/tnews-server .*--data /usr/share/tnews/catalogue.tsv .*' \
     "$out/tnews-server/usr/lib/systemd/system/tnews-server.service" ||
     fail "the packaged service does not run /usr/bin/tnews-server"
+grep -qx 'ExecStart=/usr/bin/tnews-catalogue check --catalogue /usr/share/tnews/catalogue.tsv .*' \
+    "$out/tnews-server/usr/lib/systemd/system/tnews-link-check.service" ||
+    fail "the packaged link check does not run /usr/bin/tnews-catalogue on the packaged catalogue"
 for script in postinst prerm postrm; do
     file=$out/tnews-server/DEBIAN/$script
     [ -x "$file" ] && sh -n "$file" || fail "tnews-server's $script is not executable or bad"

@@ -14,7 +14,10 @@ cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1 ||
 sizes="16 32 48 128 256"
 expected=$(grep -v "^$" <<EOF2 | sort
 bin/tnews
+bin/tnews-catalogue
 bin/tnews-server
+lib/systemd/system/tnews-link-check.service
+lib/systemd/system/tnews-link-check.timer
 lib/systemd/system/tnews-server.service
 lib/tnews/help.htm
 lib/tnews/start.html
@@ -22,6 +25,7 @@ lib/tnews/tnews
 share/applications/$id.desktop
 $(for size in $sizes; do echo "share/icons/hicolor/${size}x$size/apps/$id.png"; done)
 share/icons/hicolor/scalable/apps/$id.svg
+share/man/man1/tnews-catalogue.1.gz
 share/man/man1/tnews-server.1.gz
 share/man/man1/tnews.1.gz
 share/metainfo/$id.metainfo.xml
@@ -45,7 +49,7 @@ for size in $sizes; do
         fail "$icon is $(identify -format '%wx%h' "$icon") pixels"
 done
 
-for page in tnews tnews-server; do
+for page in tnews tnews-server tnews-catalogue; do
     file=$prefix/share/man/man1/$page.1.gz
     out=$(zcat "$file" | groff -man -ww -Wbreak -z -Tutf8 2>&1) && [ -z "$out" ] || fail "groff on $file: $out"
     zcat "$file" | grep -q '^\.SH NAME' || fail "$file has no NAME section"

@@ -13,7 +13,10 @@ start_server()
 {
     local log=$1
     shift
-    "$@" --port 0 >"$log" 2>&1 &
+    # Emptied first: a log left by an earlier run could show "listening on" before this server
+    # writes anything.
+    : >"$log"
+    "$@" --port 0 >>"$log" 2>&1 &
     server_pid=$!
     for _ in $(seq 200); do
         grep -q 'listening on' "$log" && return 0

@@ -1,22 +1,28 @@
 #!/usr/bin/env bash
-# Checks the installed service: systemd-analyze finds no fault in it (it also looks for the
-# program and the manual page it names) and keeps its exposure at 1.5 or below; and the installed
-# server, run under strace through start-up, every kind of request (a form's post into its
-# corrections store too) and SIGTERM, needs nothing the sandbox refuses: every system call in its
-# SystemCallFilter, every socket in its RestrictAddressFamilies, and no memory both writable and
-# executable (MemoryDenyWriteExecute).
+# Checks the installed units: systemd-analyze finds no fault in the server's service, the link
+# check's service and its timer (it also looks for the programs and manual pages they name) and
+# keeps each service's exposure at 1.5 or below; and the installed server, run under strace
+# through start-up, every kind of request (a form's post into its corrections store too) and
+# SIGTERM, and the installed link check, run under strace over two of that server's pages, need
+# nothing their sandbox refuses: every system call in its SystemCallFilter, every socket in its
+# RestrictAddressFamilies, and no memory both writable and executable (MemoryDenyWriteExecute).
 #   service_test.sh PREFIX
 source "$(dirname "$0")/lib.sh"
 prefix=$1
 unit=$prefix/lib/systemd/system/tnews-server.service
+checker=$prefix/lib/systemd/system/tnews-link-check.service
 work=$(mktemp -d)
 trap 'stop_server; rm -rf "$work"' EXIT
 
 # Unknown settings and groups are only warnings to systemd-analyze; here they are faults.
-out=$(MANPATH=$prefix/share/man systemd-analyze verify "$unit" 2>&1) && [ -z "$out" ] ||
-    fail "systemd-analyze verify $unit: $out"
-exposure=$(systemd-analyze security --offline=yes --threshold=15 "$unit" 2>&1) ||
-    fail "the service is exposed more than 1.5: $(grep -E '✗|Overall' <<<"$exposure")"
+for file in "$unit" "$checker" "${checker%.service}.timer"; do
+    out=$(MANPATH=$prefix/share/man systemd-analyze verify "$file" 2>&1) && [ -z "$out" ] ||
+        fail "systemd-analyze verify $file: $out"
+done
+for file in "$unit" "$checker"; do
+    exposure=$(systemd-analyze security --offline=yes --threshold=15 "$file" 2>&1) ||
+        fail "$file is exposed more than 1.5: $(grep -E '✗|Overall' <<<"$exposure")"
+done
 
 # The system calls of groups and names, nested groups expanded, from systemd's own tables.
 systemd-analyze syscall-filter >"$work/groups" 2>/dev/null || fail "systemd-analyze syscall-filter failed"
@@ -36,12 +42,27 @@ expand()
         END { n = split(want, names, " "); for (i = 1; i <= n; i++) add(names[i]) }
     ' "$work/groups" | sort -u
 }
-allow=$(sed -n 's/^SystemCallFilter=\([^~]\)/\1/p' "$unit")
-deny=$(sed -n 's/^SystemCallFilter=~//p' "$unit")
-[ -n "$allow" ] || fail "$unit has no SystemCallFilter allow list"
-comm -23 <(expand $allow) <(expand $deny) >"$work/allowed"
-families=$(sed -n 's/^RestrictAddressFamilies=//p' "$unit")
-[ -n "$families" ] || fail "$unit has no RestrictAddressFamilies"
+# Fails unless the program traced in the file $2 needs nothing the unit $1 refuses.
+check_sandbox()
+{
+    local unit=$1 trace=$2 allow deny families refused family
+    allow=$(sed -n 's/^SystemCallFilter=\([^~]\)/\1/p' "$unit")
+    deny=$(sed -n 's/^SystemCallFilter=~//p' "$unit")
+    [ -n "$allow" ] || fail "$unit has no SystemCallFilter allow list"
+    families=$(sed -n 's/^RestrictAddressFamilies=//p' "$unit")
+    [ -n "$families" ] || fail "$unit has no RestrictAddressFamilies"
+    refused=$(comm -23 <(sed -E -n 's/^[0-9]+ +(<\.\.\. )?([a-z0-9_]+)[( ].*/\2/p' "$trace" | sort -u) \
+        <(comm -23 <(expand $allow) <(expand $deny)))
+    # SQLite gives the files it makes beside the corrections store the store's owner, with
+    # fchown, only when it runs as root, as this test may; the services never do (DynamicUser).
+    [ "$(id -u)" = 0 ] && refused=$(grep -vx fchown <<<"$refused" || true)
+    [ -z "$refused" ] || fail "$trace shows system calls that $unit refuses: $refused"
+    for family in $(grep -o 'socket(AF_[A-Z0-9]*' "$trace" | cut -d'(' -f2 | sort -u); do
+        [[ " $families " == *" $family "* ]] || fail "$trace opens $family sockets; $unit allows $families"
+    done
+    ! grep -E '(mmap|mprotect)\(.*(PROT_WRITE\|PROT_EXEC|PROT_EXEC\|PROT_WRITE)' "$trace" ||
+        fail "$trace maps memory writable and executable"
+}
 
 start_server "$work/log" strace -f -qq -o "$work/trace" "$prefix/bin/tnews-server" \
     --state "$work/state"
@@ -80,22 +101,22 @@ printf 'POST /software/news/suggest.php?region=usa&state=Texas HTTP/1.1\r\nHost:
 got=$(head -n 1 <&3 | cut -d' ' -f2)
 exec 3<&-
 [ "$got" = 200 ] || fail "POST of the suggest form gave $got, not 200"
+
+# The link check over a page that answers and one that doesn't, on this server.
+printf 'source\tcurated\tBy hand\tCC0 1.0\t\t\n' >"$work/catalogue.tsv"
+for path in / /nowhere; do
+    printf 'paper\tu\tTexas\t\tP\tnewspaper\t\thttp://localhost:%s%s\t\tcurated\n' "$port" "$path"
+done >>"$work/catalogue.tsv"
+strace -f -qq -o "$work/check-trace" "$prefix/bin/tnews-catalogue" check \
+    --catalogue "$work/catalogue.tsv" --checks "$work/checks.tsv" >"$work/check-log" 2>&1 ||
+    fail "the link check failed: $(cat "$work/check-log")"
+grep -q 'checked 2 websites: 1 answered, 1 failed' "$work/check-log" ||
+    fail "the link check found otherwise: $(cat "$work/check-log")"
+
 kill -TERM "$server_pid"
 wait "$strace_pid" || fail "the server did not stop cleanly on SIGTERM: $(cat "$work/log")"
 server_pid=
 
-sed -E -n 's/^[0-9]+ +(<\.\.\. )?([a-z0-9_]+)[( ].*/\2/p' "$work/trace" | sort -u >"$work/used"
-# SQLite gives the files it makes beside the store the store's owner, with fchown, only when it
-# runs as root, as this test may; the service never does (DynamicUser).
-if [ "$(id -u)" = 0 ]; then
-    sed -i '/^fchown$/d' "$work/used"
-fi
-refused=$(comm -23 "$work/used" "$work/allowed")
-[ -z "$refused" ] || fail "the server makes system calls the service refuses: $refused"
-for family in $(grep -o 'socket(AF_[A-Z0-9]*' "$work/trace" | cut -d'(' -f2 | sort -u); do
-    [[ " $families " == *" $family "* ]] || fail "the server opens $family sockets; the service allows $families"
-done
-! grep -E '(mmap|mprotect)\(.*(PROT_WRITE\|PROT_EXEC|PROT_EXEC\|PROT_WRITE)' "$work/trace" ||
-    fail "the server maps memory writable and executable"
-echo "ok: $unit, $(grep -o 'exposure level.*' <<<"$exposure"),"\
-    "$(wc -l <"$work/used") system calls, all allowed"
+check_sandbox "$unit" "$work/trace"
+check_sandbox "$checker" "$work/check-trace"
+echo "ok: $unit and $checker, exposure 1.5 or below, every system call allowed"

@@ -54,19 +54,31 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         {listing("u", "Texas"),
          200,
          {"<h1 id=\"top\">Texas newspapers <span class=\"note\">(8)</span></h1>",
-          "8 papers in 4 cities; 2 links failed the last check (\u2717).", "<h2>Austin</h2>",
+          "7 papers in 4 cities; 3 links failed the last check (\u2717); 1 not answering, at "
+          "the end.",
+          "<h2>Austin</h2>",
           "<a href=\"https://austin.example/?a=1&amp;b=it&#39;s\" target=\"_blank\" "
           "rel=\"noopener noreferrer\">Austin &lt;Gazette&gt; &amp; &quot;Quoted&quot; "
           "O&#39;Brien</a>",
           "The Daily Texan</a> <span class=\"note\">\u2014 college paper</span> <a "
           "class=\"report\" href=\"report.php?region=usa&amp;state=Texas&amp;website="
           "https%3A%2F%2Ftexan.example%2F\">Report</a></li>",
-          "<h2>Dallas</h2>", "<h2>El Paso</h2>",
+          "<h2>Dallas</h2>",
+          "<a href=\"https://dallasnews.example/\" target=\"_blank\" rel=\"noopener "
+          "noreferrer\">The Dallas Morning News</a> <span class=\"note\">\u2014 newspaper \u00B7 "
+          "moved to https://dallasnews.example/</span>",
+          "<h2>El Paso</h2>",
           "El Diario</a> <span class=\"note\">\u2014 newspaper, Spanish</span> <span "
           "class=\"failed\">\u2717 link failed on 2026-12-05: timed out &lt;after&gt; 20 s</span>",
           "<h2>Houston</h2>",
-          "Houston Chronicle</a> <span class=\"note\">\u2014 newspaper, English", "La Voz",
-          "<h2>City not given</h2>", "Texas Tribune"}},
+          "Houston Chronicle</a> <span class=\"note\">\u2014 newspaper, English",
+          "<li>La Voz <span class=\"note\">\u2014 newspaper, Spanish \u00B7 was "
+          "https://lavoz.example/</span> <span class=\"failed\">\u2717 a parking or for-sale "
+          "page on 2026-12-07</span>",
+          "<h2>Not answering since 2026-11-20</h2>",
+          "<li>Texas Tribune <span class=\"note\">\u2014 newspaper \u00B7 was "
+          "https://tribune.example/</span> <span class=\"failed\">\u2717 not answering since "
+          "2026-11-20</span>"}},
         {listing("c", "Quebec"),
          200,
          {"<h2>\u00CEles-de-la-Madeleine</h2>", "<h2>Montr\u00E9al</h2>"}},
@@ -102,7 +114,7 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
          {"3 matches", "Houston Chronicle</a>",
           "Houston Press</a> <span class=\"note\">\u2014 Houston, Texas \u00B7 newspaper</span> "
           "<span class=\"failed\">",
-          "La Voz</a>"}},
+          "La Voz <span"}},
         {search("u", "senegal"), 200, {kNoMatch + "; searched the whole region"}},
         {search("c", "   "), 200, {"Type a word"}},
         {search("c", "\xD8\x9F"), 200, {"Type a word"}},
@@ -132,7 +144,7 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
           "noreferrer\">Local Memory &lt;Project&gt;</a></td><td>MIT</td><td>12</td></tr>",
           "<p class=\"notice\">Copyright (c) 2017 &quot;Local&quot; &lt;Memory&gt; &amp; Co\n\n"
           "Permission is hereby granted",
-          "3 websites were checked, the latest on 2026-12-07; 2 failed",
+          "6 websites were checked, the latest on 2026-12-07; 4 failed",
           "<a href=\"/exports/newspapers.csv\">newspapers.csv</a>, <a "
           "href=\"/exports/newspapers.json\">newspapers.json</a>"}},
         {"/software/news/tnewscdb.php?region=usa&province=Quebec", 400, {"\u201Cusa\u201D"}},
