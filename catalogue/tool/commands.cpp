@@ -21,7 +21,7 @@ namespace
 {
 
 constexpr std::string_view kUsage =
-    "usage: tnews-catalogue build --output FILE [--curated FILE] [--sources DIR]\n"
+    "usage: tnews-catalogue build --output FILE [--curated FILE] [--sources DIR] [--checks FILE]\n"
     "       tnews-catalogue check --catalogue FILE [--concurrency N] [--timeout SECONDS]\n"
     "                             [--limit N] [--max-age DAYS] [--all]\n"
     "       tnews-catalogue export --catalogue FILE --csv FILE --json FILE\n";
@@ -72,10 +72,11 @@ std::string Optional(const std::map<std::string, std::string>& options, const st
 
 int Build(const std::vector<std::string>& args, std::ostream& out)
 {
-    const auto options = ParseOptions(args, {"--output", "--curated", "--sources"}, {});
+    const auto options = ParseOptions(args, {"--output", "--curated", "--sources", "--checks"}, {});
     const std::filesystem::path output = Required(options, "--output");
     BuildInputs inputs{Optional(options, "--curated", "data/newspapers.tsv"),
-                       Optional(options, "--sources", "data/sources")};
+                       Optional(options, "--sources", "data/sources"),
+                       Optional(options, "--checks", "")};
     BuildSummary summary;
     const Catalogue catalogue = BuildCatalogue(inputs, summary);
     const std::string text = FormatCatalogue(catalogue);

@@ -5,11 +5,16 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace tnews::catalogue
 {
+
+/// The whole contents of the gzip file `file`, uncompressed; throws CatalogueError "file:
+/// problem" if it can't be read or is not a whole gzip file.
+std::string ReadGzipFile(const std::filesystem::path& file);
 
 /// The JSON document in `text`; throws CatalogueError "file:line: problem" for text that is not
 /// JSON, a file cut short among them.

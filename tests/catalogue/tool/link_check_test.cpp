@@ -127,7 +127,7 @@ TEST(LinkCheckTest, RecordsWhatEachSiteAnswersAndResumesWhereItStopped)
         {sites.SelfSignedTls(), 0, "", "SSL"},
     };
     const std::filesystem::path catalogue = folder.Path() / "catalogue.tsv";
-    std::string text = "source\tcurated\tBy hand\tCC0 1.0\t\t\n";
+    std::string text = "source\tcurated\tBy hand\thand\t2026-12\tCC0 1.0\t\t\n";
     for (const Case& c : cases)
         text += "paper\tu\tTexas\t\tP\tnewspaper\t\t" + c.website + "\t\tcurated\n";
     testing::WriteFile(catalogue, text);
