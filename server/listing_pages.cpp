@@ -14,6 +14,7 @@ constexpr std::string_view kSiteName = "Tavi's Newspapers";
 constexpr std::size_t kPapersWithoutIndex = 12;
 // Up to this many cities are listed by name in the index; past it, by first letter.
 constexpr std::size_t kCitiesByName = 12;
+constexpr std::string_view kClosedHeading = "Reported closed";
 
 struct Group
 {
@@ -34,11 +35,13 @@ bool ByPlace(const PlaceListing& listing)
     return listing.rule && listing.rule->how == catalogue::PlaceRule::How::Language;
 }
 
-std::vector<Group> GroupPapers(const PlaceListing& listing, const Alphabetical& order)
+std::vector<Group> GroupPapers(const PlaceListing& listing,
+                               const std::vector<const catalogue::Paper*>& papers,
+                               const Alphabetical& order)
 {
     const bool byPlace = ByPlace(listing);
     std::vector<Group> groups;
-    for (const catalogue::Paper* paper : listing.papers)
+    for (const catalogue::Paper* paper : papers)
     {
         const std::string_view name = byPlace ? paper->place : std::string_view(paper->city);
         auto group = std::ranges::find(groups, name, &Group::name);
@@ -88,14 +91,14 @@ std::string Count(std::size_t count, std::string_view one, std::string_view many
 }
 
 std::string Summary(const PlaceListing& listing, const std::vector<Group>& groups,
-                    const CheckResults& checks)
+                    std::size_t live, std::size_t closed, const CheckResults& checks)
 {
     const bool byPlace = ByPlace(listing);
     const std::string placeKey(listing.region->placeKey);
     std::size_t named = 0;
     for (const Group& group : groups)
         named += group.name.empty() ? 0 : 1;
-    std::string summary = Count(listing.papers.size(), "paper", "papers");
+    std::string summary = Count(live, "paper", "papers");
     if (named > 0)
     {
         const std::string places = placeKey.ends_with('y')
@@ -104,23 +107,31 @@ std::string Summary(const PlaceListing& listing, const std::vector<Group>& group
         summary += " in " + (byPlace ? Count(named, placeKey, places)
                                      : Count(named, "city", "cities"));
     }
-    const std::size_t failed = std::ranges::count_if(
-        listing.papers, [&](const catalogue::Paper* paper)
-        { return checks.Failure(paper->website) != nullptr; });
+    std::size_t failed = 0;
+    for (const Group& group : groups)
+    {
+        failed += std::ranges::count_if(group.papers, [&](const catalogue::Paper* paper)
+                                        { return checks.Failure(paper->website) != nullptr; });
+    }
     if (failed > 0)
         summary += "; " + Count(failed, "link", "links") + " failed the last check (\u2717)";
+    if (closed > 0)
+        summary += "; " + std::to_string(closed) + " reported closed, listed at the end";
     return summary + ".";
 }
 
 // `heading` (HTML, may be empty) and the papers of `group`. A group of a language rule's page
 // is a place, and each of its papers says its city.
-void AppendGroup(std::string& body, std::string_view heading, const Group& group, bool byPlace,
-                 const CheckResults& checks)
+void AppendGroup(std::string& body, std::string_view heading, const Group& group,
+                 const PlaceListing& listing, const CheckResults& checks)
 {
     body += heading;
     body += "<ul>\n";
     for (const catalogue::Paper* paper : group.papers)
-        AppendPaperItem(body, *paper, byPlace ? std::string_view(paper->city) : "", checks);
+    {
+        AppendPaperItem(body, *paper, ByPlace(listing) ? std::string_view(paper->city) : "",
+                        checks, listing.sources);
+    }
     body += "</ul>\n";
 }
 
@@ -133,12 +144,13 @@ std::string Heading(std::string_view tag, std::string_view id, std::string_view 
 }
 
 void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size_t paperCount,
-                  bool byPlace, const CheckResults& checks, const Alphabetical& order)
+                  bool anyClosed, const PlaceListing& listing, const CheckResults& checks,
+                  const Alphabetical& order)
 {
     if (paperCount <= kPapersWithoutIndex || groups.size() < 2)
     {
         for (const Group& group : groups)
-            AppendGroup(body, Heading("h2", "", EscapeHtml(GroupName(group))), group, byPlace, checks);
+            AppendGroup(body, Heading("h2", "", EscapeHtml(GroupName(group))), group, listing, checks);
         return;
     }
     const bool byLetter = groups.size() > kCitiesByName;
@@ -149,6 +161,8 @@ void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size
         body += "<a href=\"#g" + std::to_string(i + 1) + "\">" + EscapeHtml(sections[i].label) +
                 "</a>\n";
     }
+    if (anyClosed)
+        body += "<a href=\"#closed\">" + std::string(kClosedHeading) + "</a>\n";
     body += "</p>\n";
     for (std::size_t i = 0; i < sections.size(); ++i)
     {
@@ -157,7 +171,7 @@ void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size
         if (!byLetter)
         {
             AppendGroup(body, Heading("h2", id, EscapeHtml(section.label)), *section.groups.front(),
-                        byPlace, checks);
+                        listing, checks);
             continue;
         }
         // A letter's heading leads back to the index, which a small pane soon scrolls away.
@@ -169,7 +183,7 @@ void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size
             // The papers without a city are a section of their own, already named.
             const std::string heading =
                 group->name.empty() ? std::string() : Heading("h3", "", EscapeHtml(group->name));
-            AppendGroup(body, heading, *group, byPlace, checks);
+            AppendGroup(body, heading, *group, listing, checks);
         }
     }
 }
@@ -188,22 +202,42 @@ std::string_view RegionAdjective(const RegionInfo& region)
 std::string ListingPage(const PlaceListing& listing, const CheckResults& checks,
                         const Alphabetical& order)
 {
+    std::vector<const catalogue::Paper*> live, closed;
+    for (const catalogue::Paper* paper : listing.papers)
+        (checks.Status(*paper).reportedClosed ? closed : live).push_back(paper);
     const std::string heading = std::string(listing.place) + " newspapers";
     std::string body = "<h1 id=\"top\">" + EscapeHtml(heading);
-    if (!listing.papers.empty())
-        body += " <span class=\"note\">(" + std::to_string(listing.papers.size()) + ")</span>";
+    if (!live.empty())
+        body += " <span class=\"note\">(" + std::to_string(live.size()) + ")</span>";
     body += "</h1>\n";
     if (listing.rule)
         body += "<p class=\"rule\">" + EscapeHtml(listing.rule->note) + "</p>\n";
+    if (listing.note)
+        body += "<p class=\"rule\">" + EscapeHtml(listing.note->text) + "</p>\n";
     if (listing.papers.empty())
     {
         if (!listing.rule)
             body += "<p>No " + EscapeHtml(listing.place) + " newspapers are listed yet.</p>\n";
         return HtmlPage(heading + " - " + std::string(kSiteName), body);
     }
-    const std::vector<Group> groups = GroupPapers(listing, order);
-    body += "<p class=\"note\">" + EscapeHtml(Summary(listing, groups, checks)) + "</p>\n";
-    AppendPapers(body, groups, listing.papers.size(), ByPlace(listing), checks, order);
+    const std::vector<Group> groups = GroupPapers(listing, live, order);
+    body += "<p class=\"note\">" +
+            EscapeHtml(Summary(listing, groups, live.size(), closed.size(), checks)) + "</p>\n";
+    AppendPapers(body, groups, live.size(), !closed.empty(), listing, checks, order);
+    if (!closed.empty())
+    {
+        std::ranges::sort(closed, [&](const catalogue::Paper* a, const catalogue::Paper* b)
+                          { return order.Less(a->name, b->name); });
+        body += Heading("h2", "closed", std::string(kClosedHeading));
+        body += "<ul>\n";
+        for (const catalogue::Paper* paper : closed)
+        {
+            const std::string_view where = ByPlace(listing) ? std::string_view(paper->place)
+                                                            : std::string_view(paper->city);
+            AppendPaperItem(body, *paper, where, checks, listing.sources);
+        }
+        body += "</ul>\n";
+    }
     return HtmlPage(heading + " - " + std::string(kSiteName), body);
 }
 

@@ -1,11 +1,14 @@
 // One paper as a line of a page: its name as a link that opens outside the pane, what kind of
-// paper it is, its language, and a mark when its website failed the last link check.
+// paper it is, its language, when it was last seen alive, and a mark when its website failed
+// the last link check; or, for a paper reported closed, its name, year and who says so.
 #pragma once
 
 #include "catalogue/catalogue_file.h"
+#include "catalogue/paper_status.h"
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -14,7 +17,8 @@
 namespace tnews::server
 {
 
-/// The latest link checks of the catalogue's websites, for marking papers whose site failed.
+/// The link checks of the catalogue's websites, for marking papers whose site failed and for
+/// deciding what their evidence says.
 class CheckResults
 {
 public:
@@ -22,8 +26,12 @@ public:
 
     /// The latest check of `website` when it failed; null when it passed or was never checked.
     const catalogue::LinkCheck* Failure(std::string_view website) const;
+    /// Every check of `website` there is; empty when it was never checked.
+    std::span<const catalogue::LinkCheck> History(std::string_view website) const;
+    /// What the evidence of `paper` and the checks of its website say (DecidePaperStatus).
+    catalogue::PaperStatus Status(const catalogue::Paper& paper) const;
     std::size_t CheckedCount() const { return m_checked; }
-    std::size_t FailedCount() const { return m_failures.size(); }
+    std::size_t FailedCount() const { return m_failed; }
     /// The day of the most recent check, "2026-12-07"; empty when nothing was checked.
     const std::string& LatestDay() const { return m_latestDay; }
 
@@ -37,17 +45,22 @@ private:
             return std::hash<std::string_view>()(text);
         }
     };
-    std::unordered_map<std::string, catalogue::LinkCheck, Hash, std::equal_to<>>
-        m_failures; // by website
+    std::unordered_map<std::string, std::vector<catalogue::LinkCheck>, Hash, std::equal_to<>>
+        m_byWebsite; // each website's checks, the latest last
     std::size_t m_checked = 0;
+    std::size_t m_failed = 0;
     std::string m_latestDay;
 };
 
-/// Appends `paper` as an <li>: the name linking to its website (opening in the user's own
-/// browser), then `where` (e.g. its city and place; nothing when empty), its kind, its language
-/// when known, and the failed check's day and reason from `checks`. Every value is escaped.
+/// Appends `paper` as an <li>. A live paper: the name linking to its website (opening in the
+/// user's own browser), then `where` (e.g. its city and place; nothing when empty), its kind,
+/// its language when known, its earlier addresses as text, when it was last seen alive and by
+/// what (or, without any sign of life, when and where it was last listed, from `sources`), a
+/// closure report that a newer sign of life outweighs, and the failed check's day and reason.
+/// A paper reported closed: its name as text, `where`, the year it closed and who says so, and
+/// its last address as text. Every value is escaped.
 void AppendPaperItem(std::string& html, const catalogue::Paper& paper, std::string_view where,
-                     const CheckResults& checks);
+                     const CheckResults& checks, std::span<const catalogue::Source> sources);
 
 /// "newspaper" or "college paper", as a page names the kind.
 std::string_view KindLabel(catalogue::Kind kind);
