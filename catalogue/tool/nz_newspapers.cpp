@@ -21,16 +21,6 @@ bool IsYearRange(std::string_view text)
            std::ranges::all_of(text, [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
 }
 
-// The library's genres for another record of a newspaper title (its masthead, an edition) and
-// for periodicals; "Newspaper", "Other" and "Unknown" remain.
-bool IsOtherRecordOrPeriodical(std::string_view genre)
-{
-    constexpr std::string_view kGenres[] = {"Periodical",     "Masthead",        "Alternate Edition",
-                                            "Weekly Edition", "Weekend Edition", "Minor Edition",
-                                            "Duplicate"};
-    return std::ranges::find(kGenres, genre) != std::end(kGenres);
-}
-
 bool IsYear(std::string_view text)
 {
     return text.size() == 4 && IsYearRange(text) && text.find('-') == std::string_view::npos;
@@ -74,7 +64,6 @@ std::vector<NzTitle> ReadNzTitles(const std::filesystem::path& folder)
             where.Fail("not an object");
         NzTitle title;
         title.title = Trimmed(where.String(record, "title"));
-        title.genre = where.String(record, "genre");
         title.place = Trimmed(where.String(record, "placename"));
         title.current = where.Member(record, "isCurrent", Type::boolean).get<bool>();
         title.finalYear = where.String(record, "finalYear", true);
@@ -116,8 +105,6 @@ void AddNzTitles(const std::vector<NzTitle>& titles, Import& import)
         }
         if (!title.current)
             ++dropped["no longer published"];
-        else if (IsOtherRecordOrPeriodical(title.genre))
-            ++dropped["an edition, masthead or periodical rather than a newspaper title"];
         else if (title.website.empty())
             ++dropped["no website"];
         else if (!key)

@@ -15,7 +15,6 @@ inline constexpr std::string_view kNzNewspapersSourceId = "nz-newspapers";
 struct NzTitle
 {
     std::string title;
-    std::string genre;     // "Newspaper", "Masthead", "Periodical", ...
     std::string place;     // its town
     bool current = false;  // the library lists it as still published
     std::string finalYear; // "2008"; "9999" or "19uu" when unknown
@@ -27,8 +26,8 @@ struct NzTitle
 /// "(Whitianga)" after a title, which tells records of one name apart, left off.
 std::string UsualTitle(std::string_view title, std::string_view place);
 
-/// Adds the library's current newspapers with a website to `import`, under New Zealand (other
-/// records of a title, such as its masthead or an edition, and periodicals aside), and
+/// Adds the library's current titles with a website to `import`, under New Zealand (the records
+/// of one title's editions and mastheads merge where they share its website), and
 /// its evidence about every website it gives: a sign of life where a current title has it, a
 /// closure report with the latest final year where only titles no longer published have it.
 /// `titles` are in the order read.

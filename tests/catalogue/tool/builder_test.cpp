@@ -104,6 +104,9 @@ TEST(BuilderTest, MergesWeighsEvidenceAndDropsWhatIsNoPaper)
         // Every title the library gives this website is no longer published.
         "international|New Zealand|Auckland|Aucklander|newspaper||http://www.theaucklander.co.nz/||"
         "local-memory|closed 2008 National Library of New Zealand: |REPORTED CLOSED",
+        "international|New Zealand|Auckland|Filipino Migrant News|newspaper||"
+        "http://pinoy.example.nz/||nz-newspapers|alive 2014-05-07 nz-newspapers: current in NZ's "
+        "national library",
         "international|New Zealand|Kaitaia|Northland Age|newspaper||http://www.northlandage.co.nz/||"
         "nz-newspapers|alive 2014-05-07 nz-newspapers: current in NZ's national library",
         "international|UK Scotland||The Herald|newspaper|English|https://www.heraldscotland.com/||"
@@ -126,9 +129,7 @@ TEST(BuilderTest, MergesWeighsEvidenceAndDropsWhatIsNoPaper)
           {"radio station", 2},
           {"a page of a platform that hosts many papers", 1},
           {"a social-media page as website", 1}}},
-        {"nz-newspapers",
-         {{"an edition, masthead or periodical rather than a newspaper title", 1},
-          {"no longer published", 2}}},
+        {"nz-newspapers", {{"no longer published", 2}}},
         {"wikidata", {}}};
     EXPECT_EQ(summary.dropped, dropped);
     EXPECT_EQ(summary.samePaper,
@@ -165,7 +166,7 @@ TEST(BuilderTest, SameInputsGiveTheSameBytesAndBadInputKeepsThem)
         {"sources/3dlnews/resources/usa_2016_2024_pu5e.json.gz", "",
          "usa_2016_2024_pu5e.json.gz: can't open"},
         {"sources/nz-newspapers/data/papers/1017.json", "{\"title\": \"Northland Age\"}\n",
-         "1017.json: the title: \"genre\" is missing"},
+         "1017.json: the title: \"placename\" is missing"},
         {"sources/wikidata-items/wikidata/Q20.json",
          "{\"claims\": {\"P856\": [\"https://www.lemonde.fr/\"], \"P576\": [\"2020\"]}}\n",
          "Q20.json: the item: P576 \"2020\" is not a date"},
