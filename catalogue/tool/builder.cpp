@@ -35,20 +35,9 @@ constexpr std::string_view kCarriedOverFromLocalMemory = "usnpl.com, thepaperboy
 // notes give it (the file itself carries no date).
 constexpr std::string_view kNewsFeedsScanDate = "2026-03-25";
 
-// Folders in byte order, so that the order of reading doesn't depend on the file system.
 std::vector<fs::path> SortedFolders(const fs::path& folder)
 {
-    std::vector<fs::path> folders;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
-    {
-        if (entry.is_directory())
-            folders.push_back(entry.path());
-    }
-    if (error)
-        throw CatalogueError(folder.string() + ": can't list the folder: " + error.message());
-    std::ranges::sort(folders);
-    return folders;
+    return SortedEntries(folder, [](const fs::directory_entry& entry) { return entry.is_directory(); });
 }
 
 void ReadLocalMemory(const fs::path& root, Import& import, CityIndex& cities)

@@ -36,6 +36,22 @@ bool HasType(const nlohmann::json& value, nlohmann::json::value_t type)
 
 } // namespace
 
+std::vector<std::filesystem::path> SortedEntries(const std::filesystem::path& folder,
+                                                 bool (*keep)(const std::filesystem::directory_entry&))
+{
+    std::vector<std::filesystem::path> entries;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+    {
+        if (keep(entry))
+            entries.push_back(entry.path());
+    }
+    if (error)
+        throw CatalogueError(folder.string() + ": can't list the folder: " + error.message());
+    std::ranges::sort(entries);
+    return entries;
+}
+
 std::string ReadGzipFile(const std::filesystem::path& file)
 {
     const auto fail = [&](std::string_view problem)

@@ -44,16 +44,9 @@ std::string UsualTitle(std::string_view title, std::string_view place)
 
 std::vector<NzTitle> ReadNzTitles(const std::filesystem::path& folder)
 {
-    std::vector<std::filesystem::path> files;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-    {
-        if (entry.path().extension() == ".json")
-            files.push_back(entry.path());
-    }
-    if (error)
-        throw CatalogueError(folder.string() + ": can't list the folder: " + error.message());
-    std::ranges::sort(files);
+    const std::vector<std::filesystem::path> files = SortedEntries(
+        folder, [](const std::filesystem::directory_entry& entry)
+        { return entry.path().extension() == ".json"; });
     std::vector<NzTitle> titles;
     for (const std::filesystem::path& file : files)
     {

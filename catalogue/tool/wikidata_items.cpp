@@ -54,16 +54,9 @@ std::optional<std::string> WikidataDate(std::string_view time)
 
 void ReadWikidataItems(const std::filesystem::path& folder, Import& import)
 {
-    std::vector<std::filesystem::path> files;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-    {
-        if (entry.path().extension() == ".json")
-            files.push_back(entry.path());
-    }
-    if (error)
-        throw CatalogueError(folder.string() + ": can't list the folder: " + error.message());
-    std::ranges::sort(files);
+    const std::vector<std::filesystem::path> files = SortedEntries(
+        folder, [](const std::filesystem::directory_entry& entry)
+        { return entry.path().extension() == ".json"; });
 
     std::map<std::string, Item> items; // by id, the file's name
     for (const std::filesystem::path& file : files)
