@@ -235,7 +235,8 @@ private:
     {
         const RegionInfo& region = record.Region(0);
         const std::string_view place = record.Place(region, 1);
-        auto [first, inserted] = m_noteLines.try_emplace(PlaceKey{&region, place}, m_lines.Number());
+        auto [first, inserted] =
+            m_noteLines.try_emplace(PlaceKey{&region, place}, m_lines.Number());
         if (!inserted)
             m_lines.Fail(Quoted(place) + " already has a note on line " +
                          std::to_string(first->second));
@@ -246,13 +247,15 @@ private:
     void ParseEvidence(std::string_view kind, const RecordParser& record)
     {
         if (m_catalogue.papers.empty())
-            m_lines.Fail("the " + std::string(kind) + " record belongs to the paper above it, and "
+            m_lines.Fail("the " + std::string(kind) +
+                         " record belongs to the paper above it, and "
                          "there is none");
         Paper& paper = m_catalogue.papers.back();
         if (kind == "address")
         {
             const std::string url = record.Url(0, "the earlier address", false);
-            if (url == paper.website || std::ranges::find(paper.addresses, url) != paper.addresses.end())
+            if (url == paper.website ||
+                std::ranges::find(paper.addresses, url) != paper.addresses.end())
                 m_lines.Fail("the address " + Quoted(url) + " is already the paper's");
             paper.addresses.push_back(url);
         }
@@ -420,8 +423,8 @@ std::string FormatCatalogue(const Catalogue& catalogue)
     std::string out(kFileHeader);
     for (const Source& s : catalogue.sources)
     {
-        AppendRecord(out, {"source", s.id, s.name, s.shortName, s.date, s.licence, s.url,
-                           s.attribution});
+        AppendRecord(
+            out, {"source", s.id, s.name, s.shortName, s.date, s.licence, s.url, s.attribution});
     }
     for (const PlaceAlias& a : catalogue.aliases)
         AppendRecord(out, {"alias", a.region->code, a.place, a.alias});

@@ -137,12 +137,12 @@ struct Paper
     Kind kind = Kind::Newspaper;
     std::string language; // in English ("French"), several joined by ", " ("English, French");
                           // empty when unknown
-    std::string website;              // absolute http or https URL, its newest address
+    std::string website;  // absolute http or https URL, its newest address
     std::string feed;                 // RSS or Atom feed; empty when unknown
     std::vector<std::string> sources; // ids of the sources that list it, the winner first
-    std::vector<std::string> addresses;   // earlier addresses, newest first
-    std::vector<SignOfLife> alive;        // first-hand signs of life that data sets record
-    std::vector<ClosureReport> closures;  // reports that it closed
+    std::vector<std::string> addresses;  // earlier addresses, newest first
+    std::vector<SignOfLife> alive;       // first-hand signs of life that data sets record
+    std::vector<ClosureReport> closures; // reports that it closed
 };
 
 struct Catalogue

@@ -33,9 +33,8 @@ namespace
 
 std::string RegionTable(const catalogue::Catalogue& catalogue, const CheckResults& checks)
 {
-    std::string table =
-        "<table>\n<tr><th>Region</th><th>Papers</th><th>College papers</th>"
-        "<th>Places with papers</th><th>Reported closed</th></tr>\n";
+    std::string table = "<table>\n<tr><th>Region</th><th>Papers</th><th>College papers</th>"
+                        "<th>Places with papers</th><th>Reported closed</th></tr>\n";
     std::size_t total = 0;
     std::size_t totalClosed = 0;
     for (const RegionInfo& region : Regions())
@@ -64,8 +63,8 @@ std::string RegionTable(const catalogue::Catalogue& catalogue, const CheckResult
                  std::to_string(places.size()) + " of " + std::to_string(region.places.size()) +
                  "</td><td>" + std::to_string(closed) + "</td></tr>\n";
     }
-    return table + "</table>\n<p>" + std::to_string(total) +
-           " papers in all, and " + std::to_string(totalClosed) +
+    return table + "</table>\n<p>" + std::to_string(total) + " papers in all, and " +
+           std::to_string(totalClosed) +
            " reported closed, which their places list at the end.</p>\n";
 }
 

@@ -20,8 +20,9 @@ std::string UpdatePage(Version running, Version latest, std::string_view publish
 
 /// The publisher's page: what the program is, how many papers and places the catalogue holds
 /// for each region and how many of them are reported closed, where the papers come from with
-/// each source's licence, date and the notices they require, how the links fared in their last check, and links to the `exports` that are
-/// there (at kExportsPath). It carries no user name or password.
+/// each source's licence, date and the notices they require, how the links fared in their last
+/// check, and links to the `exports` that are there (at kExportsPath). It carries no user name or
+/// password.
 std::string PublisherPage(const catalogue::Catalogue& catalogue, const CheckResults& checks,
                           std::span<const Export> exports, Version latest);
 

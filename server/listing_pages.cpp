@@ -90,8 +90,8 @@ std::string Count(std::size_t count, std::string_view one, std::string_view many
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
-std::string Summary(const PlaceListing& listing, const std::vector<Group>& groups,
-                    std::size_t live, std::size_t closed, const CheckResults& checks)
+std::string Summary(const PlaceListing& listing, const std::vector<Group>& groups, std::size_t live,
+                    std::size_t closed, const CheckResults& checks)
 {
     const bool byPlace = ByPlace(listing);
     const std::string placeKey(listing.region->placeKey);
@@ -129,8 +129,8 @@ void AppendGroup(std::string& body, std::string_view heading, const Group& group
     body += "<ul>\n";
     for (const catalogue::Paper* paper : group.papers)
     {
-        AppendPaperItem(body, *paper, ByPlace(listing) ? std::string_view(paper->city) : "",
-                        checks, listing.sources);
+        AppendPaperItem(body, *paper, ByPlace(listing) ? std::string_view(paper->city) : "", checks,
+                        listing.sources);
     }
     body += "</ul>\n";
 }
@@ -150,7 +150,8 @@ void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size
     if (paperCount <= kPapersWithoutIndex || groups.size() < 2)
     {
         for (const Group& group : groups)
-            AppendGroup(body, Heading("h2", "", EscapeHtml(GroupName(group))), group, listing, checks);
+            AppendGroup(body, Heading("h2", "", EscapeHtml(GroupName(group))), group, listing,
+                        checks);
         return;
     }
     const bool byLetter = groups.size() > kCitiesByName;
@@ -232,8 +233,8 @@ std::string ListingPage(const PlaceListing& listing, const CheckResults& checks,
         body += "<ul>\n";
         for (const catalogue::Paper* paper : closed)
         {
-            const std::string_view where = ByPlace(listing) ? std::string_view(paper->place)
-                                                            : std::string_view(paper->city);
+            const std::string_view where =
+                ByPlace(listing) ? std::string_view(paper->place) : std::string_view(paper->city);
             AppendPaperItem(body, *paper, where, checks, listing.sources);
         }
         body += "</ul>\n";

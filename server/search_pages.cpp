@@ -103,8 +103,8 @@ std::string SearchPage(const RegionInfo& region, std::string_view typed, std::si
 std::string AskForWordPage(const RegionInfo& region, std::string_view typed)
 {
     const std::string adjective(RegionAdjective(region));
-    const std::string what = "word of a newspaper's name, its city or its " +
-                             std::string(region.placeKey) + ".</p>\n";
+    const std::string what =
+        "word of a newspaper's name, its city or its " + std::string(region.placeKey) + ".</p>\n";
     std::string body = "<h1>Search " + EscapeHtml(adjective) + " newspapers</h1>\n<p>";
     if (IsKeywordStartText(typed))
     {

@@ -37,15 +37,15 @@ constexpr std::string_view kNewsFeedsScanDate = "2026-03-25";
 
 std::vector<fs::path> SortedFolders(const fs::path& folder)
 {
-    return SortedEntries(folder, [](const fs::directory_entry& entry) { return entry.is_directory(); });
+    return SortedEntries(folder,
+                         [](const fs::directory_entry& entry) { return entry.is_directory(); });
 }
 
 void ReadLocalMemory(const fs::path& root, Import& import, CityIndex& cities)
 {
     const fs::path sources = root / "LocalMemoryProject" / "Sources";
     const fs::path usa = sources / "USA" / "usa.json";
-    ReadUsStateLists(ReadWholeFile(usa), usa.string(), {kLocalMemorySourceId, &cities, ""},
-                     import);
+    ReadUsStateLists(ReadWholeFile(usa), usa.string(), {kLocalMemorySourceId, &cities, ""}, import);
     for (const fs::path& country : SortedFolders(sources))
     {
         if (country.filename() == "USA")
@@ -93,8 +93,7 @@ struct Draft
     bool joined = false;                    // joined into another paper
 };
 
-template <typename T>
-void AddOnce(std::vector<T>& values, const T& value)
+template <typename T> void AddOnce(std::vector<T>& values, const T& value)
 {
     if (std::ranges::find(values, value) == values.end())
         values.push_back(value);
@@ -171,8 +170,8 @@ private:
     // checked by hand when they were typed in; only the partisan networks are refused there too.
     std::optional<std::string> Dropped(const Entry& entry) const
     {
-        const bool partisan = std::ranges::any_of(
-            entry.keys, [&](const std::string& key) { return m_partisan.Lists("http://" + key); });
+        const bool partisan = std::ranges::any_of(entry.keys, [&](const std::string& key)
+                                                  { return m_partisan.Lists("http://" + key); });
         if (partisan)
             return "a partisan network's site styled as local news";
         if (entry.source == kCuratedSourceId)
@@ -240,8 +239,12 @@ void AttachEvidence(const std::vector<KeyedEvidence>& evidence, Merger& merger,
             if (item.alive)
             {
                 const SignOfLife& sign = *item.alive;
-                const bool known = std::ranges::any_of(paper.alive, [&](const SignOfLife& s)
-                    { return s.date == sign.date && s.sourceId == sign.sourceId && s.what == sign.what; });
+                const bool known = std::ranges::any_of(paper.alive,
+                                                       [&](const SignOfLife& s) {
+                                                           return s.date == sign.date &&
+                                                                  s.sourceId == sign.sourceId &&
+                                                                  s.what == sign.what;
+                                                       });
                 if (!known)
                     paper.alive.push_back(sign);
             }
@@ -250,7 +253,8 @@ void AttachEvidence(const std::vector<KeyedEvidence>& evidence, Merger& merger,
                 ClosureReport report = *item.closure;
                 if (!successor.empty())
                     report.note += (report.note.empty() ? "" : "; ") + ("followed by " + successor);
-                const bool known = std::ranges::any_of(paper.closures, [&](const ClosureReport& c)
+                const bool known = std::ranges::any_of(
+                    paper.closures, [&](const ClosureReport& c)
                     { return c.date == report.date && c.reportedBy == report.reportedBy; });
                 if (!known)
                     paper.closures.push_back(std::move(report));
@@ -279,8 +283,9 @@ std::map<std::string, std::string> Redirects(const std::vector<LinkCheck>& check
 MergeCandidate Candidate(const Draft& draft, const std::map<std::string, std::string>& sourceDates,
                          const std::map<std::string, std::string>& redirects)
 {
-    MergeCandidate candidate{draft.paper.city, draft.point, draft.paper.website, draft.keys, "",
-                             {}, draft.successorKeys};
+    MergeCandidate candidate{draft.paper.city,   draft.point, draft.paper.website,
+                             draft.keys,         "",          {},
+                             draft.successorKeys};
     if (std::optional<std::string> key = WebsiteKey(draft.paper.website))
     {
         // The website's own key first: SamePaper looks there for a home page.
@@ -322,10 +327,11 @@ void Join(Draft& first, Draft& other)
             AddOnce(paper.addresses, address);
     }
     // A town says more than a county (3DLNews gives counties), whichever address is newer.
-    if (paper.city.empty() || (IsAreaName(paper.city) && !older.city.empty() && !IsAreaName(older.city)))
+    if (paper.city.empty() ||
+        (IsAreaName(paper.city) && !older.city.empty() && !IsAreaName(older.city)))
         paper.city = older.city;
-    for (auto [mine, theirs] : {std::pair{&paper.language, &older.language},
-                                std::pair{&paper.feed, &older.feed}})
+    for (auto [mine, theirs] :
+         {std::pair{&paper.language, &older.language}, std::pair{&paper.feed, &older.feed}})
     {
         if (mine->empty())
             *mine = *theirs;
@@ -340,15 +346,16 @@ void Join(Draft& first, Draft& other)
             paper.alive.push_back(sign);
         }
     }
-    const bool succeeded = std::ranges::any_of(
-        other.successorKeys, [&](const std::string& key)
-        { return std::ranges::find(first.keys, key) != first.keys.end(); });
+    const bool succeeded =
+        std::ranges::any_of(other.successorKeys, [&](const std::string& key)
+                            { return std::ranges::find(first.keys, key) != first.keys.end(); });
     if (!succeeded)
     {
         for (const ClosureReport& report : older.closures)
         {
-            if (std::ranges::none_of(paper.closures, [&](const ClosureReport& c)
-                                     { return c.date == report.date && c.reportedBy == report.reportedBy; }))
+            if (std::ranges::none_of(
+                    paper.closures, [&](const ClosureReport& c)
+                    { return c.date == report.date && c.reportedBy == report.reportedBy; }))
             {
                 paper.closures.push_back(report);
             }
@@ -407,8 +414,7 @@ void JoinSamePapers(std::vector<Draft>& drafts, const std::vector<Source>& sourc
         std::vector<std::size_t> cluster(members.size());
         std::iota(cluster.begin(), cluster.end(), std::size_t{0});
         std::vector<int> score(members.size(), 0);
-        const auto apart = [&](std::size_t x, std::size_t y)
-        {
+        const auto apart = [&](std::size_t x, std::size_t y) {
             return TownsDiffer(candidates[x], candidates[y]) &&
                    !SamePaper(candidates[x], candidates[y]);
         };
@@ -423,7 +429,8 @@ void JoinSamePapers(std::vector<Draft>& drafts, const std::vector<Source>& sourc
                 for (std::size_t x = 0; x < members.size() && !conflict; ++x)
                 {
                     for (std::size_t y = 0; y < members.size() && !conflict; ++y)
-                        conflict = cluster[x] == cluster[a] && cluster[y] == cluster[b] && apart(x, y);
+                        conflict =
+                            cluster[x] == cluster[a] && cluster[y] == cluster[b] && apart(x, y);
                 }
                 if (conflict)
                     continue;
@@ -439,7 +446,8 @@ void JoinSamePapers(std::vector<Draft>& drafts, const std::vector<Source>& sourc
         {
             if (joined.size() < 2)
                 continue;
-            std::ranges::stable_sort(joined, std::greater<>(), [&](std::size_t i) { return score[i]; });
+            std::ranges::stable_sort(joined, std::greater<>(),
+                                     [&](std::size_t i) { return score[i]; });
             // The name comes from the source read first, as when entries of one website merge;
             // drafts are in the order of reading, the curated list's first.
             const std::size_t first = members[joined.front()];
@@ -467,9 +475,9 @@ void SortPapers(std::vector<Paper>& papers)
 std::vector<Source> SourceRecords(const fs::path& sources)
 {
     return {
-        {std::string(kCuratedSourceId), "Typed in by hand for Tavi's Newspapers, each home page "
-         "checked when it was added", "typed in by hand", std::string(kCuratedListDate), "CC0 1.0",
-         "", ""},
+        {std::string(kCuratedSourceId),
+         "Typed in by hand for Tavi's Newspapers, each home page checked when it was added",
+         "typed in by hand", std::string(kCuratedListDate), "CC0 1.0", "", ""},
         {std::string(kLocalMemorySourceId), "Local Memory Project: newspapers by place",
          "Local Memory", "2017", "MIT", "https://github.com/harvard-lil/local-memory",
          Licence(sources / "local-memory" / "LICENSE")},
@@ -491,8 +499,8 @@ std::vector<Source> SourceRecords(const fs::path& sources)
          "Zealand (https://github.com/nznewspapers/nznewspapers)."},
         {std::string(kNewsFeedsSourceId),
          "News feed list of countries, with the feeds that answered its scan of 2026-03-25",
-         "news feed list", "2026-03", "MIT",
-         "https://github.com/yavuz/news-feed-list-of-countries", ""},
+         "news feed list", "2026-03", "MIT", "https://github.com/yavuz/news-feed-list-of-countries",
+         ""},
         {std::string(kPartisanSourceId),
          "Tow Center: partisan networks of sites styled as local news, never listed here",
          "Tow Center", "2024-08", "MIT", "", Licence(sources / "partisan-local-news" / "LICENSE")},
@@ -507,7 +515,8 @@ Catalogue BuildCatalogue(const BuildInputs& inputs, BuildSummary& summary)
     const fs::path feeds = root / "news-feeds";
     const fs::path feedList = feeds / "database" / "news-feed-list-of-countries.json";
     const fs::path answered = feeds / "active-feeds-auto-generated.json";
-    const fs::path partisanFile = root / "partisan-local-news" / "datasets" / "domains" / "all_domains.csv";
+    const fs::path partisanFile =
+        root / "partisan-local-news" / "datasets" / "domains" / "all_domains.csv";
 
     Catalogue catalogue;
     catalogue.sources = SourceRecords(root);
@@ -565,8 +574,9 @@ Catalogue BuildCatalogue(const BuildInputs& inputs, BuildSummary& summary)
     for (const TableNote& note : PlaceNotes())
     {
         const PlaceRef place = *FindPlace(note.code, note.place);
-        const bool hasPapers = std::ranges::any_of(catalogue.papers, [&](const Paper& p)
-                                                   { return p.region == place.region && p.place == place.place; });
+        const bool hasPapers =
+            std::ranges::any_of(catalogue.papers, [&](const Paper& p)
+                                { return p.region == place.region && p.place == place.place; });
         if (hasPapers)
             catalogue.notes.push_back({place.region, place.place, std::string(note.text)});
     }

@@ -22,10 +22,10 @@ struct BuildInputs
 /// What a build did, for its summary.
 struct BuildSummary
 {
-    std::map<std::string, std::size_t> read;     // entries read per source
-    std::map<std::string, std::size_t> papers;   // papers whose fields come from the source
-    std::map<std::string, std::size_t> merged;   // entries merged into a paper listed before
-    std::map<std::string, std::size_t> evidence; // pieces of evidence that found their paper
+    std::map<std::string, std::size_t> read;      // entries read per source
+    std::map<std::string, std::size_t> papers;    // papers whose fields come from the source
+    std::map<std::string, std::size_t> merged;    // entries merged into a paper listed before
+    std::map<std::string, std::size_t> evidence;  // pieces of evidence that found their paper
     std::map<std::string, std::size_t> samePaper; // entries joined as one paper, by reason
     Tally dropped;
     Tally leftOut;

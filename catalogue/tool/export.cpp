@@ -128,27 +128,35 @@ std::string ExportCsv(const Catalogue& catalogue, const std::vector<LinkCheck>& 
     CommentLines(out, std::string(kTitle) + "\n" + LicenceText(catalogue) + "\n\n" +
                           AttributionText(catalogue));
     CsvRow(out, {"region", "place", "city", "name", "kind", "language", "website", "feed",
-                 "sources", "checked_at", "check", "earlier_addresses", "listed", "alive",
-                 "closed", "status", "last_seen_alive"});
+                 "sources", "checked_at", "check", "earlier_addresses", "listed", "alive", "closed",
+                 "status", "last_seen_alive"});
     const auto checked = ByWebsite(checks);
     for (const Paper& p : catalogue.papers)
     {
         const Evidence evidence = EvidenceOf(p, checked);
         const LinkCheck* check = evidence.latest;
-        const std::string listed = Joined(p.sources, "; ", [&](const std::string& id)
-                                          { return id + " " + DateOf(catalogue, id); });
-        const std::string alive = Joined(p.alive, "; ", [](const SignOfLife& sign)
-                                         { return sign.date + " " + sign.sourceId + ": " + sign.what; });
-        const std::string closed = Joined(p.closures, "; ", [](const ClosureReport& report)
-            { return report.date + " " + report.reportedBy + (report.note.empty() ? "" : ": " + report.note); });
+        const std::string listed =
+            Joined(p.sources, "; ",
+                   [&](const std::string& id) { return id + " " + DateOf(catalogue, id); });
+        const std::string alive =
+            Joined(p.alive, "; ",
+                   [](const SignOfLife& sign)
+                   { return sign.date + " " + sign.sourceId + ": " + sign.what; });
+        const std::string closed =
+            Joined(p.closures, "; ",
+                   [](const ClosureReport& report)
+                   {
+                       return report.date + " " + report.reportedBy +
+                              (report.note.empty() ? "" : ": " + report.note);
+                   });
         const std::optional<SignOfLife>& seen = evidence.status.lastSeen;
-        CsvRow(out, {p.region->regionValue, p.place, p.city, p.name, KindName(p.kind), p.language,
-                     p.website, p.feed, JoinedSources(p),
-                     check ? std::string_view(check->checkedAt) : "",
-                     check ? (check->ok ? "ok" : "failed") : "",
-                     Joined(p.addresses, " ", [](const std::string& url) { return url; }), listed,
-                     alive, closed, StatusName(evidence.status),
-                     seen ? seen->date + " " + seen->what : ""});
+        CsvRow(out,
+               {p.region->regionValue, p.place, p.city, p.name, KindName(p.kind), p.language,
+                p.website, p.feed, JoinedSources(p),
+                check ? std::string_view(check->checkedAt) : "",
+                check ? (check->ok ? "ok" : "failed") : "",
+                Joined(p.addresses, " ", [](const std::string& url) { return url; }), listed, alive,
+                closed, StatusName(evidence.status), seen ? seen->date + " " + seen->what : ""});
     }
     return out;
 }
@@ -208,13 +216,15 @@ std::string ExportJson(const Catalogue& catalogue, const std::vector<LinkCheck>&
                               {"addresses", p.addresses}};
         const Evidence evidence = EvidenceOf(p, checked);
         if (evidence.latest)
-            paper["check"] = {{"checked_at", evidence.latest->checkedAt}, {"ok", evidence.latest->ok}};
+            paper["check"] = {{"checked_at", evidence.latest->checkedAt},
+                              {"ok", evidence.latest->ok}};
         paper["listed"] = ordered_json::array();
         for (const std::string& id : p.sources)
             paper["listed"].push_back({{"source", id}, {"date", DateOf(catalogue, id)}});
         paper["alive"] = ordered_json::array();
         for (const SignOfLife& sign : p.alive)
-            paper["alive"].push_back({{"date", sign.date}, {"source", sign.sourceId}, {"what", sign.what}});
+            paper["alive"].push_back(
+                {{"date", sign.date}, {"source", sign.sourceId}, {"what", sign.what}});
         paper["closures"] = ordered_json::array();
         for (const ClosureReport& report : p.closures)
         {

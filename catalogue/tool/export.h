@@ -21,9 +21,9 @@ namespace tnews::catalogue
 std::string ExportCsv(const Catalogue& catalogue, const std::vector<LinkCheck>& checks);
 
 /// The whole catalogue as JSON: {"title", "licence", "attribution", "sources": [...],
-/// "aliases": [...], "rules": [...], "notes": [...], "newspapers": [...]}, regions named "canada", "usa" and
-/// "international" as the directory server's URLs name them; each paper with its evidence as
-/// the CSV has it, as arrays and objects.
+/// "aliases": [...], "rules": [...], "notes": [...], "newspapers": [...]}, regions named "canada",
+/// "usa" and "international" as the directory server's URLs name them; each paper with its evidence
+/// as the CSV has it, as arrays and objects.
 std::string ExportJson(const Catalogue& catalogue, const std::vector<LinkCheck>& checks);
 
 } // namespace tnews::catalogue

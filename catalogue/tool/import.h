@@ -38,7 +38,7 @@ struct KeyedEvidence
     std::vector<std::string> keys;
     std::optional<SignOfLife> alive;
     std::optional<ClosureReport> closure;
-    std::string feed;  // a feed for a paper that has none; may be empty
+    std::string feed;   // a feed for a paper that has none; may be empty
     bool lists = false; // the data set lists the site itself: its id joins the paper's sources
     std::vector<std::string> successorKeys; // the websites of what continued the paper
 };

@@ -36,8 +36,9 @@ bool HasType(const nlohmann::json& value, nlohmann::json::value_t type)
 
 } // namespace
 
-std::vector<std::filesystem::path> SortedEntries(const std::filesystem::path& folder,
-                                                 bool (*keep)(const std::filesystem::directory_entry&))
+std::vector<std::filesystem::path>
+SortedEntries(const std::filesystem::path& folder,
+              bool (*keep)(const std::filesystem::directory_entry&))
 {
     std::vector<std::filesystem::path> entries;
     std::error_code error;

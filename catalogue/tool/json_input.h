@@ -15,8 +15,9 @@ namespace tnews::catalogue
 
 /// The entries of `folder` that `keep` accepts, in byte order of name, so that the order of
 /// reading doesn't depend on the file system; throws CatalogueError if it can't be listed.
-std::vector<std::filesystem::path> SortedEntries(const std::filesystem::path& folder,
-                                                 bool (*keep)(const std::filesystem::directory_entry&));
+std::vector<std::filesystem::path>
+SortedEntries(const std::filesystem::path& folder,
+              bool (*keep)(const std::filesystem::directory_entry&));
 
 /// The whole contents of the gzip file `file`, uncompressed; throws CatalogueError "file:
 /// problem" if it can't be read or is not a whole gzip file.

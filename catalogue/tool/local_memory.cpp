@@ -58,8 +58,10 @@ std::optional<Entry> ReadNewspaper(std::string_view source, const nlohmann::json
     entry.kind = where.String(paper, "media-subclass", true) == "college" ? Kind::College
                                                                           : Kind::Newspaper;
     entry.feed = FeedOf(where.Member(paper, "rss", Type::array, true), where);
-    const nlohmann::json& latitude = where.Member(paper, "city-county-lat", Type::number_float, true);
-    const nlohmann::json& longitude = where.Member(paper, "city-county-long", Type::number_float, true);
+    const nlohmann::json& latitude =
+        where.Member(paper, "city-county-lat", Type::number_float, true);
+    const nlohmann::json& longitude =
+        where.Member(paper, "city-county-long", Type::number_float, true);
     if (!latitude.is_null() && !longitude.is_null())
         entry.point = GeoPoint{latitude.get<double>(), longitude.get<double>()};
     if (entry.name.empty())

@@ -12,8 +12,8 @@ inline constexpr std::string_view kLocalMemorySourceId = "local-memory";
 /// How one list of US newspapers in the layout of Local Memory's usa.json is read.
 struct UsListReading
 {
-    std::string_view source;       // the id its entries carry
-    CityIndex* cities = nullptr;   // where its towns are indexed; null: nowhere
+    std::string_view source;     // the id its entries carry
+    CityIndex* cities = nullptr; // where its towns are indexed; null: nowhere
     // Entries whose "extracted-from" is this are another list's, carried over unchanged: they
     // are counted and skipped. Empty: none are.
     std::string_view carriedOver;

@@ -33,7 +33,8 @@ std::vector<Feed> Feeds(std::string_view text, std::string_view fileName)
             JsonPlace{fileName, "country " + country}.Fail("not an array");
         for (std::size_t i = 0; i < list.size(); ++i)
         {
-            const JsonPlace where{fileName, "country " + country + ", feed " + std::to_string(i + 1)};
+            const JsonPlace where{fileName,
+                                  "country " + country + ", feed " + std::to_string(i + 1)};
             if (!list[i].is_object())
                 where.Fail("not an object");
             feeds.push_back({Trimmed(where.String(list[i], "publication_website_uri")),

@@ -44,9 +44,9 @@ std::string UsualTitle(std::string_view title, std::string_view place)
 
 std::vector<NzTitle> ReadNzTitles(const std::filesystem::path& folder)
 {
-    const std::vector<std::filesystem::path> files = SortedEntries(
-        folder, [](const std::filesystem::directory_entry& entry)
-        { return entry.path().extension() == ".json"; });
+    const std::vector<std::filesystem::path> files =
+        SortedEntries(folder, [](const std::filesystem::directory_entry& entry)
+                      { return entry.path().extension() == ".json"; });
     std::vector<NzTitle> titles;
     for (const std::filesystem::path& file : files)
     {

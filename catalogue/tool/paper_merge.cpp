@@ -71,7 +71,8 @@ std::string ComparableName(std::string_view name)
     std::string compared;
     for (char c : lower)
     {
-        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || static_cast<unsigned char>(c) >= 0x80)
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            static_cast<unsigned char>(c) >= 0x80)
             compared += c;
     }
     constexpr std::string_view kNewspaper = "newspaper";
@@ -87,8 +88,8 @@ std::optional<MergeDecision> SamePaper(const MergeCandidate& a, const MergeCandi
     if (WebsiteHost(a.website) == WebsiteHost(b.website) &&
         (!TownsDiffer(a, b) || IsHomePage(a) || IsHomePage(b)))
     {
-        const bool aFirst = NewerDate(a, b) ||
-                            (!NewerDate(b, a) && a.website.size() <= b.website.size());
+        const bool aFirst =
+            NewerDate(a, b) || (!NewerDate(b, a) && a.website.size() <= b.website.size());
         return MergeDecision{MergeReason::SameSite, aFirst};
     }
     if (Shares(a.redirectKeys, b.keys) || Shares(b.redirectKeys, a.keys))

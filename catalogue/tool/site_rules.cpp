@@ -120,7 +120,8 @@ std::vector<std::string> NameWords(std::string_view name)
     {
         const bool ascii = std::ranges::all_of(word, [](char c) { return (c & 0x80) == 0; });
         std::string compact = Compact(word);
-        if (ascii && compact.size() >= 4 && std::ranges::find(kCommon, compact) == std::end(kCommon))
+        if (ascii && compact.size() >= 4 &&
+            std::ranges::find(kCommon, compact) == std::end(kCommon))
             words.push_back(std::move(compact));
     }
     return words;
@@ -142,7 +143,8 @@ std::optional<std::string> NotOwnSiteReason(std::string_view url, std::string_vi
     if (host.empty())
         return std::nullopt; // not a web URL: the readers say so themselves
     const std::string lower = AsciiLower(url);
-    if (host.starts_with("suspended.") || lower.find("/cgi-sys/suspendedpage.cgi") != std::string::npos)
+    if (host.starts_with("suspended.") ||
+        lower.find("/cgi-sys/suspendedpage.cgi") != std::string::npos)
         return "a suspended hosting page";
     if (IsIpAddress(host))
         return "an IP address rather than a site's name";
@@ -179,20 +181,18 @@ PartisanDomains PartisanDomains::Parse(std::string_view text, std::string_view f
     if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_APPEND_NULL) != 0)
         throw CatalogueError(std::string(fileName) + ": can't start the CSV reader");
     const auto field = [](void* data, std::size_t size, void* context)
-    {
-        static_cast<Reader*>(context)->rows.back().emplace_back(static_cast<char*>(data), size);
-    };
+    { static_cast<Reader*>(context)->rows.back().emplace_back(static_cast<char*>(data), size); };
     const auto row = [](int, void* context) { static_cast<Reader*>(context)->rows.emplace_back(); };
-    const bool parsed = csv_parse(&parser, text.data(), text.size(), field, row, &reader) ==
-                            text.size() &&
-                        csv_fini(&parser, field, row, &reader) == 0;
+    const bool parsed =
+        csv_parse(&parser, text.data(), text.size(), field, row, &reader) == text.size() &&
+        csv_fini(&parser, field, row, &reader) == 0;
     const std::string error = parsed ? "" : csv_strerror(csv_error(&parser));
     csv_free(&parser);
     reader.rows.pop_back(); // the row the last line break opened
     if (!parsed)
     {
-        throw CatalogueError(std::string(fileName) + ": row " +
-                             std::to_string(reader.rows.size()) + ": not valid CSV: " + error);
+        throw CatalogueError(std::string(fileName) + ": row " + std::to_string(reader.rows.size()) +
+                             ": not valid CSV: " + error);
     }
     if (reader.rows.empty())
         throw CatalogueError(std::string(fileName) + ": no header row");

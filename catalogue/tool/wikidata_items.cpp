@@ -17,9 +17,9 @@ using Type = nlohmann::json::value_t;
 
 struct Item
 {
-    std::vector<std::string> keys; // of its official websites
+    std::vector<std::string> keys;                           // of its official websites
     std::vector<std::pair<std::string, std::string>> closed; // date, what the claim says
-    std::vector<std::string> successors; // item ids
+    std::vector<std::string> successors;                     // item ids
 };
 
 // The string values of claim `property`, which must be an array of strings.
@@ -54,9 +54,9 @@ std::optional<std::string> WikidataDate(std::string_view time)
 
 void ReadWikidataItems(const std::filesystem::path& folder, Import& import)
 {
-    const std::vector<std::filesystem::path> files = SortedEntries(
-        folder, [](const std::filesystem::directory_entry& entry)
-        { return entry.path().extension() == ".json"; });
+    const std::vector<std::filesystem::path> files =
+        SortedEntries(folder, [](const std::filesystem::directory_entry& entry)
+                      { return entry.path().extension() == ".json"; });
 
     std::map<std::string, Item> items; // by id, the file's name
     for (const std::filesystem::path& file : files)
@@ -73,7 +73,8 @@ void ReadWikidataItems(const std::filesystem::path& folder, Import& import)
             if (std::optional<std::string> key = WebsiteKey(Trimmed(url)))
                 item.keys.push_back(*key);
         }
-        for (auto [property, what] : {std::pair{"P576", "dissolved"}, std::pair{"P2669", "discontinued"}})
+        for (auto [property, what] :
+             {std::pair{"P576", "dissolved"}, std::pair{"P2669", "discontinued"}})
         {
             for (const std::string& time : Claims(claims, property, where))
             {

@@ -12,7 +12,7 @@ namespace
 LinkCheck Check(bool ok, std::string day, std::string finalUrl = "")
 {
     return {"https://www.paper.example/", ok, ok ? 200 : 0, std::move(finalUrl),
-            day + "T08:00:00Z", ""};
+            day + "T08:00:00Z",           ""};
 }
 
 TEST(PaperStatusTest, ClosureAfterEverySignOfLifeClosesANewerSignKeepsItLive)
@@ -32,24 +32,51 @@ TEST(PaperStatusTest, ClosureAfterEverySignOfLifeClosesANewerSignKeepsItLive)
         {"no report", {feed}, {}, {}, false, "2026-03-25"},
         {"a report and nothing since", {}, {wikidata}, {}, true, ""},
         {"a feed after the report", {feed}, {wikidata}, {}, false, "2026-03-25"},
-        {"a sign of life before the report", {{"2015-06", "nz", "current"}}, {wikidata}, {},
-         true, "2015-06"},
+        {"a sign of life before the report",
+         {{"2015-06", "nz", "current"}},
+         {wikidata},
+         {},
+         true,
+         "2015-06"},
         // "2016-11" may fall before the day in 2016 the paper closed.
-        {"a sign in the report's own year", {{"2016-11", "nz", "current"}}, {wikidata}, {}, true,
+        {"a sign in the report's own year",
+         {{"2016-11", "nz", "current"}},
+         {wikidata},
+         {},
+         true,
          "2016-11"},
-        {"a vague sign surely after a precise report", {{"2023", "nz", "current"}},
-         {{"2022-04-22", "Wikidata", ""}}, {}, false, "2023"},
-        {"a later report outweighs an older sign", {feed},
-         {wikidata, {"2026-06", "reader report, reviewed 2026-07-01", ""}}, {}, true,
+        {"a vague sign surely after a precise report",
+         {{"2023", "nz", "current"}},
+         {{"2022-04-22", "Wikidata", ""}},
+         {},
+         false,
+         "2023"},
+        {"a later report outweighs an older sign",
+         {feed},
+         {wikidata, {"2026-06", "reader report, reviewed 2026-07-01", ""}},
+         {},
+         true,
          "2026-03-25"},
-        {"a link check that answered", {}, {wikidata}, {Check(true, "2026-12-01")}, false,
+        {"a link check that answered",
+         {},
+         {wikidata},
+         {Check(true, "2026-12-01")},
+         false,
          "2026-12-01"},
         {"a link check that failed", {}, {wikidata}, {Check(false, "2026-12-01")}, true, ""},
-        {"a redirect within the site", {}, {wikidata},
-         {Check(true, "2026-12-01", "https://paper.example/home")}, false, "2026-12-01"},
+        {"a redirect within the site",
+         {},
+         {wikidata},
+         {Check(true, "2026-12-01", "https://paper.example/home")},
+         false,
+         "2026-12-01"},
         // A closed paper's address often leads to its buyer's site or a domain seller.
-        {"a redirect to another host", {}, {wikidata},
-         {Check(true, "2026-12-01", "https://buyer.example/")}, true, ""},
+        {"a redirect to another host",
+         {},
+         {wikidata},
+         {Check(true, "2026-12-01", "https://buyer.example/")},
+         true,
+         ""},
     };
     for (const Case& c : cases)
     {

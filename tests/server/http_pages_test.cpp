@@ -77,7 +77,8 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
           "La Voz", "<h2>City not given</h2>", "Texas Tribune",
           // Nothing since the report: at the end, its old addresses as text, never a link.
           "<h2 id=\"closed\">Reported closed</h2>\n<ul>\n<li>The Galveston &lt;Post&gt; <span "
-          "class=\"note\">\u2014 Galveston \u00B7 closed 2016, says Wikidata (dissolved) \u00B7 was "
+          "class=\"note\">\u2014 Galveston \u00B7 closed 2016, says Wikidata (dissolved) \u00B7 "
+          "was "
           "at post.example/, older-post.example/</span></li>"}},
         {listing("c", "Quebec"),
          200,
@@ -122,7 +123,9 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         {search("c", "   "), 200, {"Type a word"}},
         // The place of a language rule finds what its page lists; a closed paper is found too.
         {search("i", "farsi"), 200, {"2 matches", "Hamshahri</a>", "Kayhan London</a>"}},
-        {search("u", "galveston"), 200, {"1 match", "The Galveston &lt;Post&gt; <span", "closed 2016"}},
+        {search("u", "galveston"),
+         200,
+         {"1 match", "The Galveston &lt;Post&gt; <span", "closed 2016"}},
         {search("u", " enter KEYWORDS "),
          200,
          {"Type your words into the keyword box first, in place of \u201C<span "
@@ -216,9 +219,9 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         testing::ExpectHtmlHeaders(response);
         testing::ExpectInOrder(response.body, c.fragments);
         // Nothing comes through raw, no password shows, and no search here needs a second page.
-        for (std::string_view raw : {"<script"sv, "<Gazette>"sv, "<yet>"sv, "<after>"sv,
-                                     "class=\"pages\""sv, "href=\"https://post.example/"sv,
-                                     kListingPassword, kUpdatePassword})
+        for (std::string_view raw :
+             {"<script"sv, "<Gazette>"sv, "<yet>"sv, "<after>"sv, "class=\"pages\""sv,
+              "href=\"https://post.example/"sv, kListingPassword, kUpdatePassword})
             EXPECT_FALSE(Contains(response.body, raw)) << raw;
     }
 }

@@ -89,20 +89,20 @@ TEST(SearchStoreTest, EveryPlacesNameFindsWhatItsPageLists)
     {
         for (std::string_view place : region.places)
         {
-            const auto rule = std::ranges::find_if(catalogue.rules, [&](const catalogue::PlaceRule& r)
-                                                   { return r.region == &region && r.place == place; });
+            const auto rule =
+                std::ranges::find_if(catalogue.rules, [&](const catalogue::PlaceRule& r)
+                                     { return r.region == &region && r.place == place; });
             std::set<std::size_t> listed;
             for (std::size_t i = 0; i < catalogue.papers.size(); ++i)
             {
                 const catalogue::Paper& paper = catalogue.papers[i];
                 if (paper.region != &region)
                     continue;
-                const bool shown =
-                    rule == catalogue.rules.end() ? paper.place == place
-                    : rule->how == catalogue::PlaceRule::How::SameAs
-                        ? paper.place == rule->value
-                        : rule->how == catalogue::PlaceRule::How::Language &&
-                              catalogue::HasLanguage(paper, rule->value);
+                const bool shown = rule == catalogue.rules.end() ? paper.place == place
+                                   : rule->how == catalogue::PlaceRule::How::SameAs
+                                       ? paper.place == rule->value
+                                       : rule->how == catalogue::PlaceRule::How::Language &&
+                                             catalogue::HasLanguage(paper, rule->value);
                 if (shown)
                     listed.insert(i);
             }

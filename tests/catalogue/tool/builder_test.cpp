@@ -83,13 +83,15 @@ TEST(BuilderTest, MergesWeighsEvidenceAndDropsWhatIsNoPaper)
         "usa|Florida|Tampa|Tampa Tribune|newspaper||http://www.tampatrib.com/||3dlnews,"
         "local-memory|was http://tbo.com/|closed 2016-01-01 Wikidata: dissolved|REPORTED CLOSED",
         "usa|National|Austin|The Texas Tribune|newspaper||https://www.texastribune.org/||"
-        "curated,local-memory" + byHand,
+        "curated,local-memory" +
+            byHand,
         "usa|Texas|Austin|The Austin Chronicle|newspaper|English|https://www.austinchronicle.com/||"
         "wikidata",
         "usa|Texas|Austin|The Daily Texan|college||https://thedailytexan.com/|"
         "https://thedailytexan.com/feed|local-memory",
         "usa|Texas|Austin|The Texas Tribune|newspaper||https://www.texastribune.org/||"
-        "curated,local-memory" + byHand,
+        "curated,local-memory" +
+            byHand,
         // One name in two towns: two papers.
         "usa|Texas|Galveston|Daily News|newspaper||http://www.galvnews.com/||local-memory",
         "usa|Texas|Hays County|Hays Free Press|newspaper||https://haysfreepress.com/||3dlnews",
@@ -100,14 +102,16 @@ TEST(BuilderTest, MergesWeighsEvidenceAndDropsWhatIsNoPaper)
         "https://www.lemonde.fr/rss/en_continu.xml|wikidata,news-feeds|alive 2026-03-25 "
         "news-feeds: feed answered|closed 2020 Wikidata: discontinued",
         "international|Iran|Tehran|Shargh|newspaper|Persian|https://www.sharghdaily.com/||"
-        "curated,wikidata" + byHand,
+        "curated,wikidata" +
+            byHand,
         // Every title the library gives this website is no longer published.
         "international|New Zealand|Auckland|Aucklander|newspaper||http://www.theaucklander.co.nz/||"
         "local-memory|closed 2008 National Library of New Zealand: |REPORTED CLOSED",
         "international|New Zealand|Auckland|Filipino Migrant News|newspaper||"
         "http://pinoy.example.nz/||nz-newspapers|alive 2014-05-07 nz-newspapers: current in NZ's "
         "national library",
-        "international|New Zealand|Kaitaia|Northland Age|newspaper||http://www.northlandage.co.nz/||"
+        "international|New Zealand|Kaitaia|Northland "
+        "Age|newspaper||http://www.northlandage.co.nz/||"
         "nz-newspapers|alive 2014-05-07 nz-newspapers: current in NZ's national library",
         "international|UK Scotland||The Herald|newspaper|English|https://www.heraldscotland.com/||"
         "wikidata",
@@ -117,20 +121,19 @@ TEST(BuilderTest, MergesWeighsEvidenceAndDropsWhatIsNoPaper)
     EXPECT_EQ(summary.merged,
               (std::map<std::string, std::size_t>{{"local-memory", 1}, {"wikidata", 1}}));
     const std::string partisan = "a partisan network's site styled as local news";
-    const Tally dropped = {
-        {"3dlnews",
-         {{"TV or radio station", 1},
-          {"a domain-sale or parking page", 1},
-          {partisan, 1},
-          {"carried over from Local Memory's list, which lists it", 1}}},
-        {"curated", {{partisan, 1}}},
-        {"local-memory",
-         {{"TV station", 1},
-          {"radio station", 2},
-          {"a page of a platform that hosts many papers", 1},
-          {"a social-media page as website", 1}}},
-        {"nz-newspapers", {{"no longer published", 2}}},
-        {"wikidata", {}}};
+    const Tally dropped = {{"3dlnews",
+                            {{"TV or radio station", 1},
+                             {"a domain-sale or parking page", 1},
+                             {partisan, 1},
+                             {"carried over from Local Memory's list, which lists it", 1}}},
+                           {"curated", {{partisan, 1}}},
+                           {"local-memory",
+                            {{"TV station", 1},
+                             {"radio station", 2},
+                             {"a page of a platform that hosts many papers", 1},
+                             {"a social-media page as website", 1}}},
+                           {"nz-newspapers", {{"no longer published", 2}}},
+                           {"wikidata", {}}};
     EXPECT_EQ(summary.dropped, dropped);
     EXPECT_EQ(summary.samePaper,
               (std::map<std::string, std::size_t>{{"an address listed only in older sources", 2}}));
@@ -170,8 +173,8 @@ TEST(BuilderTest, SameInputsGiveTheSameBytesAndBadInputKeepsThem)
         {"sources/wikidata-items/wikidata/Q20.json",
          "{\"claims\": {\"P856\": [\"https://www.lemonde.fr/\"], \"P576\": [\"2020\"]}}\n",
          "Q20.json: the item: P576 \"2020\" is not a date"},
-        {"sources/partisan-local-news/datasets/domains/all_domains.csv", "title,site\nA,a.example\n",
-         "all_domains.csv: the header row has no \"domain\" column"},
+        {"sources/partisan-local-news/datasets/domains/all_domains.csv",
+         "title,site\nA,a.example\n", "all_domains.csv: the header row has no \"domain\" column"},
     };
     for (const Case& c : cases)
     {
@@ -239,8 +242,8 @@ TEST(ExportTest, CsvAndJsonParsedBackGiveThePapersAndCarryTheNotice)
     const std::vector<Row>& rows = parsed.first;
     ASSERT_EQ(rows.size(), catalogue.papers.size() + 1);
     EXPECT_EQ(rows[0], (Row{"region", "place", "city", "name", "kind", "language", "website",
-                            "feed", "sources", "checked_at", "check", "earlier_addresses",
-                            "listed", "alive", "closed", "status", "last_seen_alive"}));
+                            "feed", "sources", "checked_at", "check", "earlier_addresses", "listed",
+                            "alive", "closed", "status", "last_seen_alive"}));
     for (std::size_t i = 1; i < rows.size(); ++i)
     {
         ASSERT_EQ(rows[i].size(), 17u);
@@ -275,8 +278,10 @@ TEST(ExportTest, CsvAndJsonParsedBackGiveThePapersAndCarryTheNotice)
     EXPECT_EQ(papers[0]["check"],
               nlohmann::json({{"checked_at", "2026-12-01T08:00:00Z"}, {"ok", false}}));
     EXPECT_FALSE(papers[1].contains("check"));
-    EXPECT_EQ(papers[1]["addresses"], nlohmann::json({"http://www.yukonweb.com/community/yukon-news/"}));
-    EXPECT_EQ(papers[1]["listed"][1], nlohmann::json({{"source", "local-memory"}, {"date", "2017"}}));
+    EXPECT_EQ(papers[1]["addresses"],
+              nlohmann::json({"http://www.yukonweb.com/community/yukon-news/"}));
+    EXPECT_EQ(papers[1]["listed"][1],
+              nlohmann::json({{"source", "local-memory"}, {"date", "2017"}}));
     EXPECT_EQ(papers[2]["status"], "reported closed");
     EXPECT_EQ(papers[2]["closures"][0]["reported_by"], "Wikidata");
     const auto monde = std::ranges::find(papers, nlohmann::json("Le Monde"),

@@ -102,12 +102,11 @@ std::string NzTitle(const std::string& title, const std::string& genre, const st
                     bool current, const std::string& finalYear, const std::string& url,
                     const std::string& revised)
 {
-    return R"({"title": ")" + title + R"(", "genre": ")" + genre + R"(", "placename": ")" +
-           place + R"(", "isCurrent": )" + (current ? "true" : "false") +
-           R"(, "finalYear": ")" + finalYear + "\"" +
-           (url.empty() ? "" : R"(, "urlCurrent": ")" + url + "\"") + R"(, "sources": {")" +
-           revised + R"(T09:05:35.000Z": "Modified", "2013-04-02T08:58:38.000Z": "Extracted"}})" +
-           "\n";
+    return R"({"title": ")" + title + R"(", "genre": ")" + genre + R"(", "placename": ")" + place +
+           R"(", "isCurrent": )" + (current ? "true" : "false") + R"(, "finalYear": ")" +
+           finalYear + "\"" + (url.empty() ? "" : R"(, "urlCurrent": ")" + url + "\"") +
+           R"(, "sources": {")" + revised +
+           R"(T09:05:35.000Z": "Modified", "2013-04-02T08:58:38.000Z": "Extracted"}})" + "\n";
 }
 
 // One Wikidata item file with its claims, given as JSON members.
@@ -169,35 +168,40 @@ void WriteFixture(const std::filesystem::path& root)
             ",\n" + Wd("Q6", "Q6", "https://unnamed.example/", "France", "", "") + ",\n" +
             Wd("Q7", "The Herald", "https://www.heraldscotland.com/", "United Kingdom", "Scotland",
                "English") +
-            ",\n" + Wd("Q8", "Yukon News", "https://www.yukon-news.com/", "Canada", "Whitehorse", "") +
+            ",\n" +
+            Wd("Q8", "Yukon News", "https://www.yukon-news.com/", "Canada", "Whitehorse", "") +
             "]}}\n");
 
     const std::filesystem::path dl = root / "sources" / "3dlnews";
     WriteFile(dl / "LICENSE.txt", "MIT License\n\nCopyright (c) 2024 Fixture Lab\n");
-    WriteGzip(dl / "resources" / "usa_2016_2024_pu5e.json.gz",
-              R"({"TX": {"newspaper": [)" +
-                  Dl("Texas Tribune", "Austin", "http://texastribune.org", "usnpl.com, thepaperboy.com") +
-                  ", " + Dl("Hays Free Press", "Hays County", "https://haysfreepress.com/") + ", " +
-                  Dl("Azle News", "Parker County", "https://www.afternic.com/domains/azlenews.com") +
-                  ", " + Dl("Star Standard", "Travis County", "https://partisan.example/") +
-                  R"(], "tv": [], "radio": [], "broadcast": [{"name": "KTBC"}]}, "FL": {"newspaper": [)" +
-                  LmAt("Tampa Tribune Newspaper", "Hillsborough County", "http://www.tampatrib.com/",
-                       27.9, -82.35, ", \"extracted-from\": \"thepaperboy.com\"") +
-                  "]}}\n");
+    WriteGzip(
+        dl / "resources" / "usa_2016_2024_pu5e.json.gz",
+        R"({"TX": {"newspaper": [)" +
+            Dl("Texas Tribune", "Austin", "http://texastribune.org", "usnpl.com, thepaperboy.com") +
+            ", " + Dl("Hays Free Press", "Hays County", "https://haysfreepress.com/") + ", " +
+            Dl("Azle News", "Parker County", "https://www.afternic.com/domains/azlenews.com") +
+            ", " + Dl("Star Standard", "Travis County", "https://partisan.example/") +
+            R"(], "tv": [], "radio": [], "broadcast": [{"name": "KTBC"}]}, "FL": {"newspaper": [)" +
+            LmAt("Tampa Tribune Newspaper", "Hillsborough County", "http://www.tampatrib.com/",
+                 27.9, -82.35, ", \"extracted-from\": \"thepaperboy.com\"") +
+            "]}}\n");
 
     const std::filesystem::path nz = root / "sources" / "nz-newspapers" / "data" / "papers";
-    WriteFile(nz / "1017.json", NzTitle("Northland Age (1931)", "Newspaper", "Kaitaia", true, "9999",
-                                        "http://www.northlandage.co.nz/", "2014-05-07"));
-    WriteFile(nz / "1020.json", NzTitle("Aucklander (North Ed.)", "Alternate Edition", "Auckland",
-                                        false, "2007", "http://www.theaucklander.co.nz/", "2014-05-07"));
-    WriteFile(nz / "1021.json", NzTitle("Aucklander (City Ed.)", "Alternate Edition", "Auckland",
-                                        false, "2008", "http://www.theaucklander.co.nz/", "2014-05-07"));
+    WriteFile(nz / "1017.json", NzTitle("Northland Age (1931)", "Newspaper", "Kaitaia", true,
+                                        "9999", "http://www.northlandage.co.nz/", "2014-05-07"));
+    WriteFile(nz / "1020.json",
+              NzTitle("Aucklander (North Ed.)", "Alternate Edition", "Auckland", false, "2007",
+                      "http://www.theaucklander.co.nz/", "2014-05-07"));
+    WriteFile(nz / "1021.json",
+              NzTitle("Aucklander (City Ed.)", "Alternate Edition", "Auckland", false, "2008",
+                      "http://www.theaucklander.co.nz/", "2014-05-07"));
     WriteFile(nz / "1030.json", NzTitle("Filipino Migrant News", "Periodical", "Auckland", true,
                                         "9999", "http://pinoy.example.nz/", "2014-05-07"));
 
     const std::filesystem::path items = root / "sources" / "wikidata-items" / "wikidata";
-    WriteFile(items / "Q100.json", WdItem("The Tampa Tribune", R"("P856": ["http://tbo.com/"], )"
-                                                               R"("P576": ["+2016-01-01T00:00:00Z"])"));
+    WriteFile(items / "Q100.json",
+              WdItem("The Tampa Tribune", R"("P856": ["http://tbo.com/"], )"
+                                          R"("P576": ["+2016-01-01T00:00:00Z"])"));
     WriteFile(items / "Q20.json", WdItem("Le Monde", R"("P856": ["https://www.lemonde.fr/"], )"
                                                      R"("P2669": ["+2020-00-00T00:00:00Z"])"));
 
@@ -217,8 +221,9 @@ void WriteFixture(const std::filesystem::path& root)
 
     const std::filesystem::path partisan = root / "sources" / "partisan-local-news";
     WriteFile(partisan / "LICENSE", "MIT License\n\nCopyright (c) 2022 Fixture Center\n");
-    WriteFile(partisan / "datasets" / "domains" / "all_domains.csv",
-              "title,geolocation,domain,network,subnetwork\nStar Standard,Texas,partisan.example,Net,\n");
+    WriteFile(
+        partisan / "datasets" / "domains" / "all_domains.csv",
+        "title,geolocation,domain,network,subnetwork\nStar Standard,Texas,partisan.example,Net,\n");
 }
 
 std::vector<std::string> Fields(const Paper& p)

@@ -10,22 +10,27 @@ namespace
 
 MergeCandidate At(std::string city, std::string website, std::string key, std::string newest)
 {
-    return {std::move(city), std::nullopt, std::move(website), {std::move(key)},
-            std::move(newest), {}, {}};
+    return {std::move(city),
+            std::nullopt,
+            std::move(website),
+            {std::move(key)},
+            std::move(newest),
+            {},
+            {}};
 }
 
 TEST(PaperMergeTest, OnlyEvidenceJoinsTwoEntriesOfOneName)
 {
-    const MergeCandidate lmYukon =
-        At("Whitehorse", "http://www.yukonweb.com/community/yukon-news/",
-           "yukonweb.com/community/yukon-news", "2017");
-    const MergeCandidate wdYukon = At("", "https://www.yukon-news.com/", "yukon-news.com", "2023-04");
+    const MergeCandidate lmYukon = At("Whitehorse", "http://www.yukonweb.com/community/yukon-news/",
+                                      "yukonweb.com/community/yukon-news", "2017");
+    const MergeCandidate wdYukon =
+        At("", "https://www.yukon-news.com/", "yukon-news.com", "2023-04");
     MergeCandidate redirecting = At("Ames", "http://old.example/", "old.example", "2024-12");
     redirecting.redirectKeys = {"new.example"};
     MergeCandidate succeeded = At("Ames", "http://old.example/", "old.example", "2023-04");
     succeeded.successorKeys = {"new.example"};
-    MergeCandidate tampaCounty = At("Hillsborough County", "http://www.tampatrib.com/",
-                                    "tampatrib.com", "2024-12");
+    MergeCandidate tampaCounty =
+        At("Hillsborough County", "http://www.tampatrib.com/", "tampatrib.com", "2024-12");
     tampaCounty.point = GeoPoint{27.9, -82.35};
     MergeCandidate tampa = At("Tampa", "http://tbo.com/", "tbo.com", "2023-04");
     tampa.point = GeoPoint{27.95, -82.46};
@@ -52,11 +57,13 @@ TEST(PaperMergeTest, OnlyEvidenceJoinsTwoEntriesOfOneName)
          At("Wayzata", "http://sailor.mnsun.com/wayzata/", "sailor.mnsun.com/wayzata", "2017"),
          MergeReason::SameSite, true},
         {"two towns' sections of a chain's site",
-         At("Sacramento", "http://www.bizjournals.com/sacramento/", "bizjournals.com/sacramento", "2017"),
-         At("San Jose", "http://www.bizjournals.com/sanjose/", "bizjournals.com/sanjose", "2024-12"),
+         At("Sacramento", "http://www.bizjournals.com/sacramento/", "bizjournals.com/sacramento",
+            "2017"),
+         At("San Jose", "http://www.bizjournals.com/sanjose/", "bizjournals.com/sanjose",
+            "2024-12"),
          std::nullopt},
-        {"a recorded redirect, older or not", redirecting, At("Ames", "https://new.example/", "new.example", "2017"),
-         MergeReason::Redirect, false},
+        {"a recorded redirect, older or not", redirecting,
+         At("Ames", "https://new.example/", "new.example", "2017"), MergeReason::Redirect, false},
         {"a successor", succeeded, At("Boone", "https://new.example/", "new.example", "2017"),
          MergeReason::Successor, false},
         {"a county that holds the town", tampaCounty, tampa, MergeReason::OlderAddress, true},

@@ -31,7 +31,8 @@ TEST(SiteRulesTest, OnlyAPapersOwnSiteIsItsWebsite)
          "an IP address rather than a site's name"},
         {"http://www.zwire.com/site/news.cfm?brd=1097", "Ashley News Observer",
          "a page of a platform that hosts many papers"},
-        {"http://www.topix.com/city/warsaw-mo", "Warsaw News", "a page of a directory, archive or portal"},
+        {"http://www.topix.com/city/warsaw-mo", "Warsaw News",
+         "a page of a directory, archive or portal"},
         {"https://gallica.bnf.fr/ark:/12148/cb32832578f/date", "Le Gaulois",
          "a page of a directory, archive or portal"},
         {"https://www.cnhi.com/", "Register-News", "a publishing group's own site"},
@@ -70,7 +71,8 @@ TEST(SiteRulesTest, PartisanDomainsAndTheirSubdomainsAreListed)
     for (const char* free : {"https://notmadisonrecord.com/", "https://madisonrecord.com.example/"})
         EXPECT_FALSE(domains.Lists(free)) << free;
 
-    for (const char* bad : {"title,domain\nA,\n", "title,site\nA,a.com\n", "title,domain\n\"A,a.com\n"})
+    for (const char* bad :
+         {"title,domain\nA,\n", "title,site\nA,a.com\n", "title,domain\n\"A,a.com\n"})
         EXPECT_THROW(PartisanDomains::Parse(bad, "all_domains.csv"), CatalogueError) << bad;
 }
 
