@@ -1,6 +1,7 @@
 #include "catalogue_file.h"
 
 #include "file_lines.h"
+#include "paper_status.h"
 #include "text_fields.h"
 
 #include <algorithm>
@@ -15,7 +16,8 @@ namespace
 
 constexpr std::string_view kFileHeader =
     "# Tavi's Newspapers: the newspaper catalogue, written by tnews-catalogue build.\n"
-    "# Records: source, alias, rule, paper; TAB-separated, see catalogue/catalogue_file.h.\n";
+    "# Records: source, alias, rule, note, paper with its address, alive and closed records;\n"
+    "# TAB-separated, see catalogue/catalogue_file.h.\n";
 
 struct RecordShape
 {
@@ -24,10 +26,8 @@ struct RecordShape
 };
 
 constexpr RecordShape kShapes[] = {
-    {"source", 6},
-    {"alias", 4},
-    {"rule", 6},
-    {"paper", 10},
+    {"source", 8}, {"alias", 4},   {"rule", 6},  {"note", 4},
+    {"paper", 10}, {"address", 2}, {"alive", 4}, {"closed", 4},
 };
 
 bool IsSourceId(std::string_view id)
@@ -111,6 +111,14 @@ public:
         return *place;
     }
 
+    const std::string& Date(std::size_t index, std::string_view what) const
+    {
+        if (!IsEvidenceDate(m_fields[index]))
+            m_lines.Fail(std::string(what) + " " + Quoted(m_fields[index]) +
+                         " is not a date like 2026, 2026-03 or 2026-03-25");
+        return m_fields[index];
+    }
+
     std::string Url(std::size_t index, std::string_view what, bool optional) const
     {
         const std::string& url = m_fields[index];
@@ -143,7 +151,8 @@ public:
             if (shape == std::end(kShapes))
             {
                 m_lines.Fail("unknown record " + Quoted(kind) +
-                             "; expected source, alias, rule or paper");
+                             "; expected source, alias, rule, note, paper, address, alive or "
+                             "closed");
             }
             RecordParser record(m_lines);
             record.Split(*shape);
@@ -153,8 +162,12 @@ public:
                 ParseAlias(record);
             else if (kind == "rule")
                 ParseRule(record);
-            else
+            else if (kind == "note")
+                ParseNote(record);
+            else if (kind == "paper")
                 ParsePaper(record);
+            else
+                ParseEvidence(kind, record);
         }
         CheckWhole();
         return std::move(m_catalogue);
@@ -163,9 +176,13 @@ public:
 private:
     void ParseSource(const RecordParser& record)
     {
-        Source source{record.Field(0), record.Required(1, "the source's name"),
-                      record.Required(2, "the source's licence"),
-                      record.Url(3, "the source's url", true), record.Field(4)};
+        Source source{record.Field(0),
+                      record.Required(1, "the source's name"),
+                      record.Required(2, "the source's short name"),
+                      record.Date(3, "the source's date"),
+                      record.Required(4, "the source's licence"),
+                      record.Url(5, "the source's url", true),
+                      record.Field(6)};
         if (!IsSourceId(source.id))
             m_lines.Fail("source id " + Quoted(source.id) +
                          " is not lower-case letters, digits and '-'");
@@ -214,6 +231,50 @@ private:
             {&region, place, *how, value, record.Required(4, "the rule's note")});
     }
 
+    void ParseNote(const RecordParser& record)
+    {
+        const RegionInfo& region = record.Region(0);
+        const std::string_view place = record.Place(region, 1);
+        auto [first, inserted] =
+            m_noteLines.try_emplace(PlaceKey{&region, place}, m_lines.Number());
+        if (!inserted)
+            m_lines.Fail(Quoted(place) + " already has a note on line " +
+                         std::to_string(first->second));
+        m_catalogue.notes.push_back({&region, place, record.Required(2, "the note")});
+    }
+
+    // An address, alive or closed record, which belongs to the paper above it.
+    void ParseEvidence(std::string_view kind, const RecordParser& record)
+    {
+        if (m_catalogue.papers.empty())
+            m_lines.Fail("the " + std::string(kind) +
+                         " record belongs to the paper above it, and "
+                         "there is none");
+        Paper& paper = m_catalogue.papers.back();
+        if (kind == "address")
+        {
+            const std::string url = record.Url(0, "the earlier address", false);
+            if (url == paper.website ||
+                std::ranges::find(paper.addresses, url) != paper.addresses.end())
+                m_lines.Fail("the address " + Quoted(url) + " is already the paper's");
+            paper.addresses.push_back(url);
+        }
+        else if (kind == "alive")
+        {
+            SignOfLife sign{record.Date(0, "the date"), record.Required(1, "the source"),
+                            record.Required(2, "what was seen")};
+            if (!m_sourceLines.contains(sign.sourceId))
+                m_lines.Fail("source " + Quoted(sign.sourceId) +
+                             " is not defined by a source record above");
+            paper.alive.push_back(std::move(sign));
+        }
+        else
+        {
+            paper.closures.push_back({record.Date(0, "the date"),
+                                      record.Required(1, "who reports it"), record.Field(2)});
+        }
+    }
+
     void ParsePaper(const RecordParser& record)
     {
         Paper paper;
@@ -242,12 +303,17 @@ private:
         m_catalogue.papers.push_back(std::move(paper));
     }
 
-    // What only the whole file can tell: rules stand for places without papers, and a same-as
-    // rule leads to a place that shows papers of its own.
+    // What only the whole file can tell: rules stand for places without papers, notes for
+    // places with some, and a same-as rule leads to a place that shows papers of its own.
     void CheckWhole() const
     {
         if (m_catalogue.papers.empty())
             throw CatalogueError(std::string(m_lines.FileName()) + ": the catalogue has no paper");
+        for (const auto& [place, line] : m_noteLines)
+        {
+            if (!m_paperLines.contains(place))
+                m_lines.FailAt(line, Quoted(place.second) + " has a note but no paper");
+        }
         for (const PlaceRule& rule : m_catalogue.rules)
         {
             const std::size_t line = m_ruleLines.at(PlaceKey{rule.region, rule.place});
@@ -270,6 +336,7 @@ private:
     Catalogue m_catalogue;
     std::map<std::string, std::size_t> m_sourceLines;
     std::map<PlaceKey, std::size_t> m_ruleLines;
+    std::map<PlaceKey, std::size_t> m_noteLines;
     std::map<PlaceKey, std::size_t> m_paperLines; // each place's first paper
     std::set<std::tuple<const RegionInfo*, std::string_view, std::string>> m_aliases;
 };
@@ -329,6 +396,18 @@ std::optional<Kind> ParseKind(std::string_view name)
     return std::nullopt;
 }
 
+bool HasLanguage(const Paper& paper, std::string_view language)
+{
+    for (std::string_view one : SplitFields(paper.language, ','))
+    {
+        if (one.starts_with(' '))
+            one.remove_prefix(1);
+        if (one == language)
+            return true;
+    }
+    return false;
+}
+
 Catalogue ParseCatalogue(std::string_view text, std::string_view fileName)
 {
     return CatalogueParser(text, fileName).Parse();
@@ -343,15 +422,26 @@ std::string FormatCatalogue(const Catalogue& catalogue)
 {
     std::string out(kFileHeader);
     for (const Source& s : catalogue.sources)
-        AppendRecord(out, {"source", s.id, s.name, s.licence, s.url, s.attribution});
+    {
+        AppendRecord(
+            out, {"source", s.id, s.name, s.shortName, s.date, s.licence, s.url, s.attribution});
+    }
     for (const PlaceAlias& a : catalogue.aliases)
         AppendRecord(out, {"alias", a.region->code, a.place, a.alias});
     for (const PlaceRule& r : catalogue.rules)
         AppendRecord(out, {"rule", r.region->code, r.place, RuleHowName(r.how), r.value, r.note});
+    for (const PlaceNote& n : catalogue.notes)
+        AppendRecord(out, {"note", n.region->code, n.place, n.text});
     for (const Paper& p : catalogue.papers)
     {
         AppendRecord(out, {"paper", p.region->code, p.place, p.city, p.name, KindName(p.kind),
                            p.language, p.website, p.feed, JoinSources(p.sources)});
+        for (const std::string& address : p.addresses)
+            AppendRecord(out, {"address", address});
+        for (const SignOfLife& sign : p.alive)
+            AppendRecord(out, {"alive", sign.date, sign.sourceId, sign.what});
+        for (const ClosureReport& report : p.closures)
+            AppendRecord(out, {"closed", report.date, report.reportedBy, report.note});
     }
     return out;
 }

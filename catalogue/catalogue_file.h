@@ -6,10 +6,14 @@
 // escapes a backslash, a TAB or a line break ("\\", "\t", "\n"); any other control character is
 // refused. Records:
 //
-//   source  id  name  licence  url  attribution
-//   alias   region-code  place  other-name
-//   paper   region-code  place  city  name  kind  language  website  feed  sources
-//   rule    region-code  place  how  value  note
+//   source   id  name  short-name  date  licence  url  attribution
+//   alias    region-code  place  other-name
+//   rule     region-code  place  how  value  note
+//   note     region-code  place  text
+//   paper    region-code  place  city  name  kind  language  website  feed  sources
+//   address  url
+//   alive    date  source-id  what
+//   closed   date  reported-by  note
 //
 // `sources` is a comma-separated list of source ids, the source whose fields won first. Every
 // paper's place is an entry of its region's list exactly as the program spells it, and every
@@ -17,7 +21,15 @@
 // that no paper maps to shows instead: "same-as" the papers of the place `value` of the same
 // region (a place the program lists twice, or under a former name), "language" the region's
 // papers in the language `value`, or "none" with `value` empty. Its note says why, in a
-// sentence fit for the place's page.
+// sentence fit for the place's page; a note record says the same of a place that has papers.
+//
+// The records after a paper, up to the next paper or the end, hold its evidence: each address
+// record an earlier address of the paper (newest first, after its website); each alive record
+// a first-hand sign that its site lived on `date` (`source-id` saw it, `what` says how in a few
+// words: "feed answered"); each closed record a report that the paper closed on `date`, by
+// whoever `reported-by` names in free text ("Wikidata", "reader report, reviewed 2026-12-01"),
+// with an optional note. A date is "2026", "2026-03" or "2026-03-25", as precise as its source;
+// a source's date says when its data set was published.
 //
 // checks.tsv, next to catalogue.tsv unless told otherwise:
 //
@@ -60,6 +72,8 @@ struct Source
 {
     std::string id;          // "curated", "local-memory", "wikidata"
     std::string name;        // what to call it on a page
+    std::string shortName;   // a few words for a paper's line: "Local Memory"
+    std::string date;        // when the data set was published: "2017", "2023-04"
     std::string licence;     // e.g. "MIT", "CC0 1.0"
     std::string url;         // where it is published
     std::string attribution; // the notice that must travel with the data; may be empty
@@ -92,6 +106,30 @@ struct PlaceRule
 /// "same-as", "language" or "none", as the file writes a rule's `how`.
 std::string_view RuleHowName(PlaceRule::How how);
 
+/// A sentence about a place that has papers of its own, for its page.
+struct PlaceNote
+{
+    const RegionInfo* region = nullptr; // never null once loaded
+    std::string_view place;             // an entry of region->places
+    std::string text;
+};
+
+/// A first-hand sign that a paper's own site was alive.
+struct SignOfLife
+{
+    std::string date;     // "2026-03-25", or less precise: "2026-03", "2026"
+    std::string sourceId; // the source that saw it; empty for a link check
+    std::string what;     // how, in a few words: "feed answered", "link check"
+};
+
+/// A report that a paper closed.
+struct ClosureReport
+{
+    std::string date;       // when it closed, as precise as the report: "2022-04-22", "2016"
+    std::string reportedBy; // who says so, free text: "Wikidata"
+    std::string note;       // may be empty: "followed by The Daily Star"
+};
+
 /// One newspaper of the catalogue.
 struct Paper
 {
@@ -102,9 +140,12 @@ struct Paper
     Kind kind = Kind::Newspaper;
     std::string language; // in English ("French"), several joined by ", " ("English, French");
                           // empty when unknown
-    std::string website;              // absolute http or https URL
+    std::string website;  // absolute http or https URL, its newest address
     std::string feed;                 // RSS or Atom feed; empty when unknown
     std::vector<std::string> sources; // ids of the sources that list it, the winner first
+    std::vector<std::string> addresses;  // earlier addresses, newest first
+    std::vector<SignOfLife> alive;       // first-hand signs of life that data sets record
+    std::vector<ClosureReport> closures; // reports that it closed
 };
 
 struct Catalogue
@@ -112,8 +153,12 @@ struct Catalogue
     std::vector<Source> sources;
     std::vector<PlaceAlias> aliases;
     std::vector<PlaceRule> rules;
+    std::vector<PlaceNote> notes;
     std::vector<Paper> papers; // in file order
 };
+
+/// True if `language` is one of the languages of `paper` ("French" of "English, French").
+bool HasLanguage(const Paper& paper, std::string_view language);
 
 /// The outcome of the latest check of one website.
 struct LinkCheck

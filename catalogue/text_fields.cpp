@@ -102,4 +102,22 @@ bool IsWebUrl(std::string_view url)
            rest.find_first_of(" \"<>\\^`{|}") == std::string_view::npos;
 }
 
+std::string WebsiteHost(std::string_view url)
+{
+    if (!IsWebUrl(url))
+        return {};
+    std::string_view rest = url.substr(url.find("://") + 3);
+    rest = rest.substr(0, rest.find_first_of("/?#"));
+    if (const std::size_t at = rest.rfind('@'); at != std::string_view::npos)
+        rest.remove_prefix(at + 1);
+    // A port follows the last colon, except inside an IPv6 literal's brackets.
+    if (const std::size_t colon = rest.rfind(':');
+        colon != std::string_view::npos && rest.find(']', colon) == std::string_view::npos)
+    {
+        rest = rest.substr(0, colon);
+    }
+    std::string host = AsciiLower(rest);
+    return host.starts_with("www.") ? host.substr(4) : host;
+}
+
 } // namespace tnews::catalogue

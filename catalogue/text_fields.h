@@ -27,4 +27,8 @@ bool HasControlCharacter(std::string_view text);
 /// never valid in a URL.
 bool IsWebUrl(std::string_view url);
 
+/// The host of the web URL `url` in lower case, without a leading "www.", a port or a user;
+/// empty when `url` is no web URL. "https://User@WWW.Example.org:8080/a" gives "example.org".
+std::string WebsiteHost(std::string_view url);
+
 } // namespace tnews::catalogue

@@ -31,38 +31,47 @@ std::string UpdatePage(Version running, Version latest, std::string_view publish
 namespace
 {
 
-std::string RegionTable(const catalogue::Catalogue& catalogue)
+std::string RegionTable(const catalogue::Catalogue& catalogue, const CheckResults& checks)
 {
-    std::string table =
-        "<table>\n<tr><th>Region</th><th>Papers</th><th>College papers</th>"
-        "<th>Places with papers</th></tr>\n";
+    std::string table = "<table>\n<tr><th>Region</th><th>Papers</th><th>College papers</th>"
+                        "<th>Places with papers</th><th>Reported closed</th></tr>\n";
     std::size_t total = 0;
+    std::size_t totalClosed = 0;
     for (const RegionInfo& region : Regions())
     {
         std::size_t count = 0;
         std::size_t colleges = 0;
+        std::size_t closed = 0;
         std::set<std::string_view> places;
         for (const catalogue::Paper& paper : catalogue.papers)
         {
             if (paper.region != &region)
                 continue;
+            if (checks.Status(paper).reportedClosed)
+            {
+                ++closed;
+                continue;
+            }
             ++count;
             colleges += paper.kind == catalogue::Kind::College ? 1 : 0;
             places.insert(paper.place);
         }
         total += count;
+        totalClosed += closed;
         table += "<tr><td>" + EscapeHtml(RegionAdjective(region)) + "</td><td>" +
                  std::to_string(count) + "</td><td>" + std::to_string(colleges) + "</td><td>" +
                  std::to_string(places.size()) + " of " + std::to_string(region.places.size()) +
-                 "</td></tr>\n";
+                 "</td><td>" + std::to_string(closed) + "</td></tr>\n";
     }
-    return table + "</table>\n<p>" + std::to_string(total) + " papers in all.</p>\n";
+    return table + "</table>\n<p>" + std::to_string(total) + " papers in all, and " +
+           std::to_string(totalClosed) +
+           " reported closed, which their places list at the end.</p>\n";
 }
 
 std::string SourceTable(const catalogue::Catalogue& catalogue)
 {
     std::string html = "<h2>Where the papers come from</h2>\n<table>\n<tr><th>Source</th>"
-                       "<th>Licence</th><th>Papers it lists</th></tr>\n";
+                       "<th>Licence</th><th>Date</th><th>Papers it lists</th></tr>\n";
     for (const catalogue::Source& source : catalogue.sources)
     {
         const auto count = std::ranges::count_if(
@@ -75,10 +84,13 @@ std::string SourceTable(const catalogue::Catalogue& catalogue)
                    "\" rel=\"noopener noreferrer\">" + name + "</a>";
         }
         html += "<tr><td>" + name + "</td><td>" + EscapeHtml(source.licence) + "</td><td>" +
-                std::to_string(count) + "</td></tr>\n";
+                EscapeHtml(source.date) + "</td><td>" + std::to_string(count) + "</td></tr>\n";
     }
     html += "</table>\n<p class=\"note\">A paper that several sources list counts for each of "
-            "them.</p>\n";
+            "them. A list copied from other directories says only that a paper was listed then; "
+            "a link check, a feed that answered or a national library's word that a paper is "
+            "current says its site was alive, and a report that it closed moves it to the end "
+            "of its place's page unless its site was seen alive since.</p>\n";
     for (const catalogue::Source& source : catalogue.sources)
     {
         if (source.attribution.empty())
@@ -133,7 +145,7 @@ std::string PublisherPage(const catalogue::Catalogue& catalogue, const CheckResu
         "of that place are listed, each a link to its website. A keyword box searches a whole "
         "region by name, city or place.</p>\n"
         "<h2>The catalogue</h2>\n";
-    body += RegionTable(catalogue);
+    body += RegionTable(catalogue, checks);
     body += SourceTable(catalogue);
     body += ChecksAndExports(checks, exports);
     body += "<p>The latest release of the program is version " +

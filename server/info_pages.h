@@ -19,9 +19,10 @@ namespace tnews::server
 std::string UpdatePage(Version running, Version latest, std::string_view publisherUrl);
 
 /// The publisher's page: what the program is, how many papers and places the catalogue holds
-/// for each region, where the papers come from with each source's licence and the notices
-/// they require, how the links fared in their last check, and links to the `exports` that are
-/// there (at kExportsPath). It carries no user name or password.
+/// for each region and how many of them are reported closed, where the papers come from with
+/// each source's licence, date and the notices they require, how the links fared in their last
+/// check, and links to the `exports` that are there (at kExportsPath). It carries no user name or
+/// password.
 std::string PublisherPage(const catalogue::Catalogue& catalogue, const CheckResults& checks,
                           std::span<const Export> exports, Version latest);
 

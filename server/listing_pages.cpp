@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 namespace tnews::server
 {
@@ -16,6 +17,7 @@ constexpr std::string_view kSiteName = "Tavi's Newspapers";
 constexpr std::size_t kPapersWithoutIndex = 12;
 // Up to this many cities are listed by name in the index; past it, by first letter.
 constexpr std::size_t kCitiesByName = 12;
+constexpr std::string_view kClosedHeading = "Reported closed";
 
 struct Group
 {
@@ -36,11 +38,13 @@ bool ByPlace(const PlaceListing& listing)
     return listing.rule && listing.rule->how == catalogue::PlaceRule::How::Language;
 }
 
-std::vector<Group> GroupPapers(const PlaceListing& listing, const Alphabetical& order)
+std::vector<Group> GroupPapers(const PlaceListing& listing,
+                               const std::vector<const catalogue::Paper*>& papers,
+                               const Alphabetical& order)
 {
     const bool byPlace = ByPlace(listing);
     std::vector<Group> groups;
-    for (const catalogue::Paper* paper : listing.papers)
+    for (const catalogue::Paper* paper : papers)
     {
         const std::string_view name = byPlace ? paper->place : std::string_view(paper->city);
         auto group = std::ranges::find(groups, name, &Group::name);
@@ -89,15 +93,15 @@ std::string Count(std::size_t count, std::string_view one, std::string_view many
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
-std::string Summary(const PlaceListing& listing, const std::vector<Group>& groups,
-                    const CheckResults& checks, std::size_t notAnswering)
+std::string Summary(const PlaceListing& listing, const std::vector<Group>& groups, std::size_t live,
+                    std::size_t closed, std::size_t notAnswering, const CheckResults& checks)
 {
     const bool byPlace = ByPlace(listing);
     const std::string placeKey(listing.region->placeKey);
     std::size_t named = 0;
     for (const Group& group : groups)
         named += group.name.empty() ? 0 : 1;
-    std::string summary = Count(listing.papers.size(), "paper", "papers");
+    std::string summary = Count(live, "paper", "papers");
     if (named > 0)
     {
         const std::string places = placeKey.ends_with('y')
@@ -106,25 +110,35 @@ std::string Summary(const PlaceListing& listing, const std::vector<Group>& group
         summary += " in " + (byPlace ? Count(named, placeKey, places)
                                      : Count(named, "city", "cities"));
     }
-    const std::size_t failed = std::ranges::count_if(
-        listing.papers, [&](const catalogue::Paper* paper)
-        { return checks.Failure(paper->website) != nullptr; });
+    std::size_t failed = 0;
+    for (const Group& group : groups)
+    {
+        failed += std::ranges::count_if(group.papers, [&](const catalogue::Paper* paper)
+                                        { return checks.Failure(paper->website) != nullptr; });
+    }
     if (failed > 0)
         summary += "; " + Count(failed, "link", "links") + " failed the last check (\u2717)";
     if (notAnswering > 0)
-        summary += "; " + std::to_string(notAnswering) + " not answering, at the end";
+        summary += "; " + std::to_string(notAnswering) + " not answering";
+    if (closed > 0)
+        summary += "; " + std::to_string(closed) + " reported closed";
+    if (notAnswering > 0 || closed > 0)
+        summary += ", listed at the end";
     return summary + ".";
 }
 
 // `heading` (HTML, may be empty) and the papers of `group`. A group of a language rule's page
 // is a place, and each of its papers says its city.
-void AppendGroup(std::string& body, std::string_view heading, const Group& group, bool byPlace,
-                 const CheckResults& checks)
+void AppendGroup(std::string& body, std::string_view heading, const Group& group,
+                 const PlaceListing& listing, const CheckResults& checks)
 {
     body += heading;
     body += "<ul>\n";
     for (const catalogue::Paper* paper : group.papers)
-        AppendPaperItem(body, *paper, byPlace ? std::string_view(paper->city) : "", checks);
+    {
+        AppendPaperItem(body, *paper, ByPlace(listing) ? std::string_view(paper->city) : "", checks,
+                        listing.sources);
+    }
     body += "</ul>\n";
 }
 
@@ -137,12 +151,14 @@ std::string Heading(std::string_view tag, std::string_view id, std::string_view 
 }
 
 void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size_t paperCount,
-                  bool byPlace, const CheckResults& checks, const Alphabetical& order)
+                  bool anyGone, bool anyClosed, const PlaceListing& listing,
+                  const CheckResults& checks, const Alphabetical& order)
 {
     if (paperCount <= kPapersWithoutIndex || groups.size() < 2)
     {
         for (const Group& group : groups)
-            AppendGroup(body, Heading("h2", "", EscapeHtml(GroupName(group))), group, byPlace, checks);
+            AppendGroup(body, Heading("h2", "", EscapeHtml(GroupName(group))), group, listing,
+                        checks);
         return;
     }
     const bool byLetter = groups.size() > kCitiesByName;
@@ -153,6 +169,10 @@ void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size
         body += "<a href=\"#g" + std::to_string(i + 1) + "\">" + EscapeHtml(sections[i].label) +
                 "</a>\n";
     }
+    if (anyGone)
+        body += "<a href=\"#gone\">Not answering</a>\n";
+    if (anyClosed)
+        body += "<a href=\"#closed\">" + std::string(kClosedHeading) + "</a>\n";
     body += "</p>\n";
     for (std::size_t i = 0; i < sections.size(); ++i)
     {
@@ -161,7 +181,7 @@ void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size
         if (!byLetter)
         {
             AppendGroup(body, Heading("h2", id, EscapeHtml(section.label)), *section.groups.front(),
-                        byPlace, checks);
+                        listing, checks);
             continue;
         }
         // A letter's heading leads back to the index, which a small pane soon scrolls away.
@@ -173,7 +193,7 @@ void AppendPapers(std::string& body, const std::vector<Group>& groups, std::size
             // The papers without a city are a section of their own, already named.
             const std::string heading =
                 group->name.empty() ? std::string() : Heading("h3", "", EscapeHtml(group->name));
-            AppendGroup(body, heading, *group, byPlace, checks);
+            AppendGroup(body, heading, *group, listing, checks);
         }
     }
 }
@@ -191,23 +211,50 @@ std::string SuggestParagraph(const PlaceListing& listing)
            "\">Suggest a newspaper for " + EscapeHtml(place) + "</a></p>\n";
 }
 
+// The papers of a part at the end of the page, in alphabetical order, each with its city (its
+// place on a language rule's page).
+void AppendEndPart(std::string& body, std::vector<const catalogue::Paper*> papers,
+                   const PlaceListing& listing, const CheckResults& checks,
+                   const Alphabetical& order)
+{
+    std::ranges::sort(papers, [&](const catalogue::Paper* a, const catalogue::Paper* b)
+                      { return order.Less(a->name, b->name); });
+    body += "<ul>\n";
+    for (const catalogue::Paper* paper : papers)
+    {
+        const std::string_view where =
+            ByPlace(listing) ? std::string_view(paper->place) : std::string_view(paper->city);
+        AppendPaperItem(body, *paper, where, checks, listing.sources);
+    }
+    body += "</ul>\n";
+}
+
 // The papers whose websites have stopped answering, under a heading for each day they stopped,
-// the earliest first, each paper with its city.
+// the earliest first (its heading the index's target), each paper with its city.
 void AppendNotAnswering(std::string& body, const std::vector<const catalogue::Paper*>& papers,
-                        const CheckResults& checks, const Alphabetical& order)
+                        const PlaceListing& listing, const CheckResults& checks,
+                        const Alphabetical& order)
 {
     std::map<std::string, std::vector<const catalogue::Paper*>> byDay;
     for (const catalogue::Paper* paper : papers)
         byDay[checks.Verdict(paper->website)->since.substr(0, 10)].push_back(paper);
+    std::string_view id = "gone";
     for (auto& [day, dayPapers] : byDay)
     {
-        std::ranges::sort(dayPapers, [&](const catalogue::Paper* a, const catalogue::Paper* b)
-                          { return order.Less(a->name, b->name); });
-        body += Heading("h2", "", EscapeHtml("Not answering since " + day)) + "<ul>\n";
-        for (const catalogue::Paper* paper : dayPapers)
-            AppendPaperItem(body, *paper, paper->city, checks);
-        body += "</ul>\n";
+        body += Heading("h2", std::exchange(id, ""), EscapeHtml("Not answering since " + day));
+        AppendEndPart(body, dayPapers, listing, checks, order);
     }
+}
+
+// The papers reported closed, under their heading.
+void AppendClosed(std::string& body, std::vector<const catalogue::Paper*> papers,
+                  const PlaceListing& listing, const CheckResults& checks,
+                  const Alphabetical& order)
+{
+    if (papers.empty())
+        return;
+    body += Heading("h2", "closed", std::string(kClosedHeading));
+    AppendEndPart(body, std::move(papers), listing, checks, order);
 }
 
 } // namespace
@@ -224,13 +271,25 @@ std::string_view RegionAdjective(const RegionInfo& region)
 std::string ListingPage(const PlaceListing& listing, const CheckResults& checks,
                         const Alphabetical& order)
 {
+    // Papers reported closed, and then those whose sites have stopped answering, are listed
+    // apart, at the end.
+    std::vector<const catalogue::Paper*> live, closed, gone;
+    for (const catalogue::Paper* paper : listing.papers)
+    {
+        if (checks.Status(*paper).reportedClosed)
+            closed.push_back(paper);
+        else
+            (checks.NotAnswering(paper->website) ? gone : live).push_back(paper);
+    }
     const std::string heading = std::string(listing.place) + " newspapers";
     std::string body = "<h1 id=\"top\">" + EscapeHtml(heading);
-    if (!listing.papers.empty())
-        body += " <span class=\"note\">(" + std::to_string(listing.papers.size()) + ")</span>";
+    if (!live.empty())
+        body += " <span class=\"note\">(" + std::to_string(live.size()) + ")</span>";
     body += "</h1>\n";
     if (listing.rule)
         body += "<p class=\"rule\">" + EscapeHtml(listing.rule->note) + "</p>\n";
+    if (listing.note)
+        body += "<p class=\"rule\">" + EscapeHtml(listing.note->text) + "</p>\n";
     if (listing.papers.empty())
     {
         if (!listing.rule)
@@ -238,18 +297,15 @@ std::string ListingPage(const PlaceListing& listing, const CheckResults& checks,
         body += SuggestParagraph(listing);
         return HtmlPage(heading + " - " + std::string(kSiteName), body);
     }
-    // Sites that have stopped answering are listed apart, at the end.
-    PlaceListing live = listing;
-    const auto goneFrom = std::ranges::stable_partition(
-        live.papers, [&](const catalogue::Paper* p) { return !checks.NotAnswering(p->website); });
-    const std::vector<const catalogue::Paper*> gone(goneFrom.begin(), goneFrom.end());
-    live.papers.erase(goneFrom.begin(), goneFrom.end());
-    const std::vector<Group> groups = GroupPapers(live, order);
-    body +=
-        "<p class=\"note\">" + EscapeHtml(Summary(live, groups, checks, gone.size())) + "</p>\n";
+    const std::vector<Group> groups = GroupPapers(listing, live, order);
+    body += "<p class=\"note\">" +
+            EscapeHtml(Summary(listing, groups, live.size(), closed.size(), gone.size(), checks)) +
+            "</p>\n";
     body += SuggestParagraph(listing);
-    AppendPapers(body, groups, live.papers.size(), ByPlace(listing), checks, order);
-    AppendNotAnswering(body, gone, checks, order);
+    AppendPapers(body, groups, live.size(), !gone.empty(), !closed.empty(), listing, checks,
+                 order);
+    AppendNotAnswering(body, gone, listing, checks, order);
+    AppendClosed(body, std::move(closed), listing, checks, order);
     return HtmlPage(heading + " - " + std::string(kSiteName), body);
 }
 

@@ -54,7 +54,7 @@ std::string SearchPageLink(const RegionInfo& region, std::string_view typed, std
 }
 
 std::string SearchPage(const RegionInfo& region, std::string_view typed, std::size_t page,
-                       const SearchResult& result, std::span<const catalogue::Paper> papers,
+                       const SearchResult& result, const catalogue::Catalogue& catalogue,
                        const CheckResults& checks)
 {
     const std::string adjective(RegionAdjective(region));
@@ -86,10 +86,10 @@ std::string SearchPage(const RegionInfo& region, std::string_view typed, std::si
         body += "<ul>\n";
         for (std::size_t index : result.papers)
         {
-            const catalogue::Paper& paper = papers[index];
+            const catalogue::Paper& paper = catalogue.papers[index];
             const std::string where =
                 paper.city.empty() ? std::string(paper.place) : paper.city + ", " + std::string(paper.place);
-            AppendPaperItem(body, paper, where, checks);
+            AppendPaperItem(body, paper, where, checks, catalogue.sources);
         }
         body += "</ul>\n";
         body += links;
@@ -103,11 +103,20 @@ std::string SearchPage(const RegionInfo& region, std::string_view typed, std::si
 std::string AskForWordPage(const RegionInfo& region, std::string_view typed)
 {
     const std::string adjective(RegionAdjective(region));
+    const std::string what =
+        "word of a newspaper's name, its city or its " + std::string(region.placeKey) + ".</p>\n";
     std::string body = "<h1>Search " + EscapeHtml(adjective) + " newspapers</h1>\n<p>";
-    if (typed.find_first_not_of(" \t") != std::string_view::npos)
-        body += TypedText(typed) + " has no letter or digit. ";
-    body += "Type a word of a newspaper's name, its city or its " + std::string(region.placeKey) +
-            ".</p>\n";
+    if (IsKeywordStartText(typed))
+    {
+        body += "Type your words into the keyword box first, in place of " + TypedText(typed) +
+                ": a " + what;
+    }
+    else
+    {
+        if (typed.find_first_not_of(" \t") != std::string_view::npos)
+            body += TypedText(typed) + " has no letter or digit. ";
+        body += "Type a " + what;
+    }
     return HtmlPage("Search " + adjective + " newspapers - " + std::string(kSiteName), body);
 }
 

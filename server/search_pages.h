@@ -24,9 +24,9 @@ std::size_t SearchPageCount(std::size_t total);
 /// region was searched, how many matched in all, the results in their rank with city and
 /// place, and links to the previous and next pages. The links are relative (a query on the same
 /// script), so that the credentials of the page's own address carry over. Indexes in `result`
-/// refer to `papers`. Every value is escaped.
+/// refer to the papers of `catalogue`. Every value is escaped.
 std::string SearchPage(const RegionInfo& region, std::string_view typed, std::size_t page,
-                       const SearchResult& result, std::span<const catalogue::Paper> papers,
+                       const SearchResult& result, const catalogue::Catalogue& catalogue,
                        const CheckResults& checks);
 
 /// The relative link to page `page` of the search for `typed` in `region`, the keywords
@@ -34,7 +34,8 @@ std::string SearchPage(const RegionInfo& region, std::string_view typed, std::si
 /// has no page key).
 std::string SearchPageLink(const RegionInfo& region, std::string_view typed, std::size_t page);
 
-/// The answer to a keyword text without any word: it asks for one.
+/// The answer to a keyword text without any word, or to the keyword box's untouched start
+/// text: it asks for words typed into the box.
 std::string AskForWordPage(const RegionInfo& region, std::string_view typed);
 
 } // namespace tnews::server

@@ -1,5 +1,7 @@
 #include "search_store.h"
 
+#include "directory/ascii.h"
+#include "directory/region_selection.h"
 #include "keywords.h"
 
 #include <sqlite3.h>
@@ -122,7 +124,31 @@ PlaceTexts(const catalogue::Catalogue& catalogue)
     return texts;
 }
 
+// The places whose language rule lists `paper`, each after a line break: "Farsi" finds the
+// papers in Persian as its page shows them.
+std::string LanguagePlaces(const catalogue::Catalogue& catalogue, const catalogue::Paper& paper)
+{
+    std::string names;
+    for (const catalogue::PlaceRule& rule : catalogue.rules)
+    {
+        if (rule.how == catalogue::PlaceRule::How::Language && rule.region == paper.region &&
+            catalogue::HasLanguage(paper, rule.value))
+        {
+            names.append("\n").append(rule.place);
+        }
+    }
+    return names;
+}
+
 } // namespace
+
+bool IsKeywordStartText(std::string_view typed)
+{
+    const std::size_t first = typed.find_first_not_of(" \t");
+    const std::size_t last = typed.find_last_not_of(" \t");
+    return first != std::string_view::npos &&
+           AsciiLower(typed.substr(first, last - first + 1)) == AsciiLower(kKeywordStartText);
+}
 
 // One private in-memory database holding the whole index, with its search statements prepared
 // and a splitter for the keywords.
@@ -176,7 +202,8 @@ public:
             sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(row + 1));
             BindText(m_db, statement, 2, paper.name);
             BindText(m_db, statement, 3, paper.city);
-            BindText(m_db, statement, 4, placeTexts.at({paper.region, paper.place}));
+            BindText(m_db, statement, 4,
+                     placeTexts.at({paper.region, paper.place}) + LanguagePlaces(catalogue, paper));
             if (sqlite3_step(statement) != SQLITE_DONE)
                 ThrowSqliteError(m_db, "insert");
         }
@@ -305,7 +332,7 @@ SearchResult SearchStore::Search(const RegionInfo& region, std::string_view type
     std::unique_ptr<Connection> connection = Acquire();
     SearchResult result;
     const Keywords keywords = connection->Splitter().Split(typed);
-    result.hasWords = !keywords.words.empty();
+    result.hasWords = !keywords.words.empty() && !IsKeywordStartText(typed);
     std::vector<std::size_t> rows;
     if (result.hasWords)
         rows = connection->Search(slot, *MatchExpression(keywords));

@@ -19,12 +19,16 @@ struct SearchResult
 {
     std::vector<std::size_t> papers; // indexes into the catalogue's papers, best first
     std::size_t total = 0;           // matches in all, on every page
-    bool hasWords = true;            // false: the text had no word to look for
+    bool hasWords = true;            // false: no word to look for, or the untouched start text
 };
 
+/// True if `typed` is the keyword box's start text, which the program may send untouched.
+bool IsKeywordStartText(std::string_view typed);
+
 /// An in-memory full-text index of each paper's name, city, place and the place's other names
-/// (its alias records, and the places a same-as rule sends to it), matched case- and
-/// accent-insensitively with the words found by KeywordSplitter.
+/// (its alias records, and the places a same-as rule sends to it), and the names of the places
+/// whose language rule lists the paper, matched case- and accent-insensitively with the words
+/// found by KeywordSplitter.
 class SearchStore
 {
 public:

@@ -155,7 +155,11 @@ std::string SearchKey(const RegionInfo& region, std::string_view typed, std::siz
 PlaceListing ListingOf(const catalogue::Catalogue& catalogue, const RegionInfo& region,
                        std::string_view place)
 {
-    PlaceListing listing{&region, place, nullptr, {}};
+    PlaceListing listing{&region, place, nullptr, nullptr, {}, catalogue.sources};
+    const auto note = std::ranges::find_if(catalogue.notes, [&](const catalogue::PlaceNote& n)
+                                           { return n.region == &region && n.place == place; });
+    if (note != catalogue.notes.end())
+        listing.note = &*note;
     const auto papersOf = [&](std::string_view which)
     {
         for (const catalogue::Paper& paper : catalogue.papers)
@@ -178,11 +182,9 @@ PlaceListing ListingOf(const catalogue::Catalogue& catalogue, const RegionInfo& 
     }
     else if (rule->how == catalogue::PlaceRule::How::Language)
     {
-        // A paper's language may list several, joined by ", ".
         for (const catalogue::Paper& paper : catalogue.papers)
         {
-            const std::string languages = ", " + paper.language + ", ";
-            if (paper.region == &region && languages.find(", " + rule->value + ", ") != std::string::npos)
+            if (paper.region == &region && catalogue::HasLanguage(paper, rule->value))
                 listing.papers.push_back(&paper);
         }
     }
@@ -358,7 +360,7 @@ Response Site::HandleSearch(const RegionInfo& region, std::string_view typed,
                                       (pages == 1 ? " page." : " pages."));
     }
     auto html = std::make_shared<const std::string>(
-        SearchPage(region, typed, *page, result, m_catalogue.papers, m_checks));
+        SearchPage(region, typed, *page, result, m_catalogue, m_checks));
     m_searchPages.Insert(key, html);
     return HtmlResponse(200, std::move(html));
 }

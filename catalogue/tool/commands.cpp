@@ -26,7 +26,7 @@ namespace
 
 constexpr std::string_view kUsage =
     "usage: tnews-catalogue build --output FILE [--curated FILE] [--sources DIR]\n"
-    "                             [--corrections FILE]\n"
+    "                             [--corrections FILE] [--checks FILE]\n"
     "       tnews-catalogue check --catalogue FILE [--checks FILE] [--concurrency N]\n"
     "                             [--timeout SECONDS] [--limit N] [--max-age DAYS] [--all]\n"
     "                             [--resolve 'HOST:PORT:ADDRESS ...']\n"
@@ -78,12 +78,12 @@ std::string Optional(const std::map<std::string, std::string>& options, const st
 
 int Build(const std::vector<std::string>& args, std::ostream& out)
 {
-    const auto options =
-        ParseOptions(args, {"--output", "--curated", "--sources", "--corrections"}, {});
+    const auto options = ParseOptions(
+        args, {"--output", "--curated", "--sources", "--corrections", "--checks"}, {});
     const std::filesystem::path output = Required(options, "--output");
     BuildInputs inputs{Optional(options, "--curated", "data/newspapers.tsv"),
                        Optional(options, "--sources", "data/sources"),
-                       Optional(options, "--corrections", "")};
+                       Optional(options, "--corrections", ""), Optional(options, "--checks", "")};
     BuildSummary summary;
     const Catalogue catalogue = BuildCatalogue(inputs, summary);
     const std::string text = FormatCatalogue(catalogue);

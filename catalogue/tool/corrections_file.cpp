@@ -43,10 +43,15 @@ void AddSource(std::vector<std::string>& sources)
 
 } // namespace
 
-Source CorrectionsSource()
+Source CorrectionsSource(const std::vector<Correction>& corrections)
 {
+    // The file is as new as its latest review; reviewed days are all "YYYY-MM-DD".
+    std::string latest;
+    for (const Correction& correction : corrections)
+        latest = std::max(latest, correction.reviewed);
     return {std::string(kCorrectionsSourceId),
-            "Readers' reports, reviewed by the publisher of Tavi's Newspapers", "CC0 1.0", "", ""};
+            "Readers' reports, reviewed by the publisher of Tavi's Newspapers", "readers",
+            latest, "CC0 1.0", "", ""};
 }
 
 std::string CorrectionsFileHeader()
@@ -150,11 +155,21 @@ std::string FormatCorrection(const Correction& correction)
     return line + '\n';
 }
 
-void AddCorrectedPapers(const std::vector<Correction>& corrections, Import& import)
+void AddCorrections(const std::vector<Correction>& corrections, Import& import)
 {
     for (const Correction& correction : corrections)
     {
         ++import.read[std::string(kCorrectionsSourceId)];
+        if (correction.action == "closed")
+        {
+            KeyedEvidence report;
+            report.source = kCorrectionsSourceId;
+            report.keys = {*WebsiteKey(correction.website)};
+            report.closure =
+                ClosureReport{correction.value, "reader report, reviewed " + correction.reviewed, ""};
+            import.evidence.push_back(std::move(report));
+            continue;
+        }
         if (correction.action != "add")
             continue;
         Entry entry;
@@ -180,14 +195,8 @@ void ApplyCorrections(const std::vector<Correction>& corrections, std::vector<Pa
         keys.push_back(WebsiteKey(paper.website).value_or(paper.website));
     for (const Correction& correction : corrections)
     {
-        if (correction.action == "add")
-            continue;
-        if (correction.action == "closed")
-        {
-            // The catalogue has no closure records yet: the line waits here for them.
-            ++tally["closure reports, not yet shown in the catalogue"];
-            continue;
-        }
+        if (correction.action == "add" || correction.action == "closed")
+            continue; // both came in with the data sets' entries and evidence
         const std::string key = *WebsiteKey(correction.website);
         if (std::ranges::find(keys, key) == keys.end())
         {

@@ -27,9 +27,8 @@
 namespace tnews::catalogue
 {
 
-/// The id under which the corrections' papers appear, and its source record.
+/// The id under which the corrections' papers appear.
 inline constexpr std::string_view kCorrectionsSourceId = "corrections";
-Source CorrectionsSource();
 
 /// The comment lines a new corrections file starts with.
 std::string CorrectionsFileHeader();
@@ -48,6 +47,9 @@ struct Correction
     std::string origin; // "file:line", for messages
 };
 
+/// The corrections' source record, dated by the latest review among `corrections`.
+Source CorrectionsSource(const std::vector<Correction>& corrections);
+
 /// The corrections in `text`; throws CatalogueError "file:line: problem" for a malformed line:
 /// an unknown action, a place that is not the program's or whose rule sends its papers
 /// elsewhere, a website or new address that is not an absolute http or https URL, a value
@@ -57,12 +59,14 @@ std::vector<Correction> ParseCorrections(std::string_view text, std::string_view
 /// One line of the file, with its line break.
 std::string FormatCorrection(const Correction& correction);
 
-/// Adds the papers the corrections add to `import`, as entries of kCorrectionsSourceId.
-void AddCorrectedPapers(const std::vector<Correction>& corrections, Import& import);
+/// Adds to `import`, as kCorrectionsSourceId's, the papers the corrections add (entries) and
+/// the closures they report (evidence: a closure report dated the day a reader reported it,
+/// "reader report, reviewed DATE").
+void AddCorrections(const std::vector<Correction>& corrections, Import& import);
 
 /// Applies the moves, places and removals to the merged `papers`, each to every paper whose
-/// website has the correction's website key; counts those that match no paper, and closures,
-/// under kCorrectionsSourceId in `notApplied`.
+/// website has the correction's website key; counts those that match no paper under
+/// kCorrectionsSourceId in `notApplied`.
 void ApplyCorrections(const std::vector<Correction>& corrections, std::vector<Paper>& papers,
                       Tally& notApplied);
 

@@ -78,6 +78,14 @@ void ReadCuratedList(std::string_view text, std::string_view fileName, Import& i
         if (fields.size() == 6)
             entry.language = fields[5];
         entry.origin = std::string(fileName) + ":" + std::to_string(lines.Number());
+        import.evidence.push_back(
+            {entry.source,
+             entry.keys,
+             SignOfLife{std::string(kCuratedListDate), entry.source, "home page checked by hand"},
+             {},
+             {},
+             false,
+             {}});
         import.entries.push_back(std::move(entry));
         ++import.read[std::string(kCuratedSourceId)];
     }

@@ -9,8 +9,13 @@ namespace tnews::catalogue
 /// The id under which the curated list's papers appear.
 inline constexpr std::string_view kCuratedSourceId = "curated";
 
-/// Adds the papers of the curated list in `text` to `import`. Lines hold five or six
-/// TAB-separated fields: region, place, name, city, website and, optionally, the language.
+/// When the curated list was last reviewed: each of its home pages was checked by hand when it
+/// was typed in, which is a sign of life of that day's month.
+inline constexpr std::string_view kCuratedListDate = "2026-12";
+
+/// Adds the papers of the curated list in `text` to `import`, each with its sign of life.
+/// Lines hold five or six TAB-separated fields: region, place, name, city, website and,
+/// optionally, the language.
 /// Throws CatalogueError "file:line: problem" for any malformed line, a place the list doesn't
 /// have, a place whose rule sends its papers elsewhere, and a paper listed twice in a place.
 void ReadCuratedList(std::string_view text, std::string_view fileName, Import& import);

@@ -2,9 +2,11 @@
 // placed, and counts of what they dropped or could not place.
 #pragma once
 
+#include "paper_merge.h"
 #include "place_table.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,21 @@ struct Entry
     std::string website;
     std::vector<std::string> keys;     // WebsiteKey of the website and of any other URL it has
     std::string feed;
+    std::optional<GeoPoint> point;     // where the source puts its town, when it does
     std::string origin;                // where it was read, for messages: "file:line" or "file: ..."
+};
+
+/// What a data set says about the papers whose website has one of `keys` as its WebsiteKey,
+/// whichever source lists them.
+struct KeyedEvidence
+{
+    std::string source; // id of the data set it comes from
+    std::vector<std::string> keys;
+    std::optional<SignOfLife> alive;
+    std::optional<ClosureReport> closure;
+    std::string feed;   // a feed for a paper that has none; may be empty
+    bool lists = false; // the data set lists the site itself: its id joins the paper's sources
+    std::vector<std::string> successorKeys; // the websites of what continued the paper
 };
 
 /// Counts by source and reason, for the build's summary.
@@ -34,6 +50,7 @@ using Tally = std::map<std::string, std::map<std::string, std::size_t>>;
 struct Import
 {
     std::vector<Entry> entries;
+    std::vector<KeyedEvidence> evidence;
     Tally dropped;  // not papers, or no website of their own: TV, radio, social-media pages
     Tally leftOut;  // papers that could not be placed (counted again if they merge after all)
     std::map<std::string, std::size_t> read; // entries read per source

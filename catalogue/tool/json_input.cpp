@@ -1,6 +1,9 @@
 #include "json_input.h"
 
+#include <zlib.h>
+
 #include <algorithm>
+#include <memory>
 
 namespace tnews::catalogue
 {
@@ -32,6 +35,50 @@ bool HasType(const nlohmann::json& value, nlohmann::json::value_t type)
 }
 
 } // namespace
+
+std::vector<std::filesystem::path>
+SortedEntries(const std::filesystem::path& folder,
+              bool (*keep)(const std::filesystem::directory_entry&))
+{
+    std::vector<std::filesystem::path> entries;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+    {
+        if (keep(entry))
+            entries.push_back(entry.path());
+    }
+    if (error)
+        throw CatalogueError(folder.string() + ": can't list the folder: " + error.message());
+    std::ranges::sort(entries);
+    return entries;
+}
+
+std::string ReadGzipFile(const std::filesystem::path& file)
+{
+    const auto fail = [&](std::string_view problem)
+    { throw CatalogueError(file.string() + ": " + std::string(problem)); };
+    std::unique_ptr<gzFile_s, decltype(&gzclose)> in(gzopen(file.c_str(), "rb"), gzclose);
+    if (!in)
+        fail("can't open");
+    std::string text;
+    char buffer[1 << 16];
+    for (;;)
+    {
+        const int got = gzread(in.get(), buffer, sizeof buffer);
+        if (got < 0)
+        {
+            int code = 0;
+            fail(std::string("not a whole gzip file: ") + gzerror(in.get(), &code));
+        }
+        if (got == 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    // gzread reads a file cut short to its end without complaint; gzclose says so.
+    if (gzclose(in.release()) != Z_OK)
+        fail("not a whole gzip file: it is cut short");
+    return text;
+}
 
 nlohmann::json ParseJson(std::string_view text, std::string_view fileName)
 {

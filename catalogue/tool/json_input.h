@@ -5,11 +5,23 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tnews::catalogue
 {
+
+/// The entries of `folder` that `keep` accepts, in byte order of name, so that the order of
+/// reading doesn't depend on the file system; throws CatalogueError if it can't be listed.
+std::vector<std::filesystem::path>
+SortedEntries(const std::filesystem::path& folder,
+              bool (*keep)(const std::filesystem::directory_entry&));
+
+/// The whole contents of the gzip file `file`, uncompressed; throws CatalogueError "file:
+/// problem" if it can't be read or is not a whole gzip file.
+std::string ReadGzipFile(const std::filesystem::path& file);
 
 /// The JSON document in `text`; throws CatalogueError "file:line: problem" for text that is not
 /// JSON, a file cut short among them.

@@ -14,54 +14,56 @@ namespace
 
 using Type = nlohmann::json::value_t;
 
-// The main feed among a paper's feeds: comment feeds aside, the shortest URL (a site's
-// "/feed" rather than one of its sections), the first in byte order among equals.
-std::string MainFeed(const nlohmann::json& feeds, const JsonPlace& where)
+std::string FeedOf(const nlohmann::json& feeds, const JsonPlace& where)
 {
-    std::string best;
+    std::vector<std::string> urls;
     for (const nlohmann::json& feed : feeds)
     {
         if (!feed.is_string())
             where.Fail("\"rss\" holds something other than a string");
-        const std::string url = Trimmed(feed.get<std::string>());
-        if (!IsWebUrl(url) || AsciiLower(url).find("comment") != std::string::npos)
-            continue;
-        if (best.empty() || url.size() < best.size() || (url.size() == best.size() && url < best))
-            best = url;
+        urls.push_back(Trimmed(feed.get<std::string>()));
     }
-    return best;
+    return MainFeed(urls);
 }
 
-void CountStations(const nlohmann::json& list, const JsonPlace& where, Import& import)
+void CountStations(std::string_view source, const nlohmann::json& list, const JsonPlace& where,
+                   Import& import)
 {
-    const nlohmann::json& tv = where.Member(list, "tv", Type::array, true);
-    const nlohmann::json& radio = where.Member(list, "radio", Type::array, true);
-    auto& dropped = import.dropped[std::string(kLocalMemorySourceId)];
-    if (tv.size() > 0)
-        dropped["TV station"] += tv.size();
-    if (radio.size() > 0)
-        dropped["radio station"] += radio.size();
+    auto& dropped = import.dropped[std::string(source)];
+    for (auto [key, what] : {std::pair{"tv", "TV station"}, std::pair{"radio", "radio station"},
+                             std::pair{"broadcast", "TV or radio station"}})
+    {
+        const nlohmann::json& stations = where.Member(list, key, Type::array, true);
+        if (stations.size() > 0)
+            dropped[what] += stations.size();
+    }
 }
 
 // The entry of one newspaper object, or nothing when it is dropped (counted in `import`).
-std::optional<Entry> ReadNewspaper(const nlohmann::json& paper, const JsonPlace& where,
-                                   Import& import)
+std::optional<Entry> ReadNewspaper(std::string_view source, const nlohmann::json& paper,
+                                   const JsonPlace& where, Import& import)
 {
     if (!paper.is_object())
         where.Fail("not an object");
-    ++import.read[std::string(kLocalMemorySourceId)];
-    auto& dropped = import.dropped[std::string(kLocalMemorySourceId)];
+    ++import.read[std::string(source)];
+    auto& dropped = import.dropped[std::string(source)];
     Entry entry;
-    entry.source = kLocalMemorySourceId;
+    entry.source = source;
     entry.origin = std::string(where.fileName) + ": " + where.what;
     entry.name = Trimmed(where.String(paper, "name"));
-    entry.city = Trimmed(where.String(paper, "city-county-name"));
+    entry.city = Trimmed(where.String(paper, "city-county-name", true));
     entry.website = Trimmed(where.String(paper, "website"));
     if (HasControlCharacter(entry.name) || HasControlCharacter(entry.city))
         where.Fail("the name or town holds a control character");
     entry.kind = where.String(paper, "media-subclass", true) == "college" ? Kind::College
                                                                           : Kind::Newspaper;
-    entry.feed = MainFeed(where.Member(paper, "rss", Type::array, true), where);
+    entry.feed = FeedOf(where.Member(paper, "rss", Type::array, true), where);
+    const nlohmann::json& latitude =
+        where.Member(paper, "city-county-lat", Type::number_float, true);
+    const nlohmann::json& longitude =
+        where.Member(paper, "city-county-long", Type::number_float, true);
+    if (!latitude.is_null() && !longitude.is_null())
+        entry.point = GeoPoint{latitude.get<double>(), longitude.get<double>()};
     if (entry.name.empty())
     {
         ++dropped["no name"];
@@ -70,11 +72,6 @@ std::optional<Entry> ReadNewspaper(const nlohmann::json& paper, const JsonPlace&
     if (entry.website.empty())
     {
         ++dropped["no website"];
-        return std::nullopt;
-    }
-    if (IsSocialMediaPage(entry.website))
-    {
-        ++dropped["a social-media page as website"];
         return std::nullopt;
     }
     const std::optional<std::string> key = WebsiteKey(entry.website);
@@ -102,8 +99,21 @@ const nlohmann::json& Newspapers(const nlohmann::json& list, const JsonPlace& wh
 
 } // namespace
 
-void ReadLocalMemoryUsa(std::string_view text, std::string_view fileName, Import& import,
-                        CityIndex& cities)
+std::string MainFeed(const std::vector<std::string>& feeds)
+{
+    std::string best;
+    for (const std::string& url : feeds)
+    {
+        if (!IsWebUrl(url) || AsciiLower(url).find("comment") != std::string::npos)
+            continue;
+        if (best.empty() || url.size() < best.size() || (url.size() == best.size() && url < best))
+            best = url;
+    }
+    return best;
+}
+
+void ReadUsStateLists(std::string_view text, std::string_view fileName, const UsListReading& how,
+                      Import& import)
 {
     const nlohmann::json document = ParseJson(text, fileName);
     if (!document.is_object())
@@ -113,18 +123,26 @@ void ReadLocalMemoryUsa(std::string_view text, std::string_view fileName, Import
         const JsonPlace state{fileName, "state " + code};
         const std::optional<PlaceRef> place = PlaceOfUsStateCode(code);
         const nlohmann::json& papers = Newspapers(list, state);
-        CountStations(list, state, import);
+        CountStations(how.source, list, state, import);
         for (std::size_t i = 0; i < papers.size(); ++i)
         {
             const JsonPlace where{fileName, "state " + code + ", newspaper " + std::to_string(i + 1)};
-            std::optional<Entry> entry = ReadNewspaper(papers[i], where, import);
+            if (!how.carriedOver.empty() && papers[i].is_object() &&
+                where.String(papers[i], "extracted-from", true) == how.carriedOver)
+            {
+                ++import.read[std::string(how.source)];
+                ++import.dropped[std::string(how.source)]
+                                ["carried over from Local Memory's list, which lists it"];
+                continue;
+            }
+            std::optional<Entry> entry = ReadNewspaper(how.source, papers[i], where, import);
             if (!entry)
                 continue;
             entry->place = place;
             if (!place)
                 LeaveOut(*entry, "a US state code the list has no entry for");
-            else if (!entry->city.empty())
-                IndexCity(cities, entry->city, *place);
+            else if (!entry->city.empty() && how.cities)
+                IndexCity(*how.cities, entry->city, *place);
             import.entries.push_back(std::move(*entry));
         }
     }
@@ -136,13 +154,13 @@ void ReadLocalMemoryTown(std::string_view country, std::string_view text,
     const nlohmann::json document = ParseJson(text, fileName);
     const JsonPlace town{fileName, "the document"};
     const nlohmann::json& papers = Newspapers(document, town);
-    CountStations(document, town, import);
+    CountStations(kLocalMemorySourceId, document, town, import);
     const Placing countryPlacing =
         IsCanada(country) ? Placing{} : PlaceOfCountry(country);
     for (std::size_t i = 0; i < papers.size(); ++i)
     {
         const JsonPlace where{fileName, "newspaper " + std::to_string(i + 1)};
-        std::optional<Entry> entry = ReadNewspaper(papers[i], where, import);
+        std::optional<Entry> entry = ReadNewspaper(kLocalMemorySourceId, papers[i], where, import);
         if (!entry)
             continue;
         Placing placing = countryPlacing;

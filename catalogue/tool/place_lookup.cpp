@@ -118,6 +118,11 @@ const TableRule* FindRule(const PlaceRef& place)
     return it == table::kRuleTable.end() ? nullptr : &*it;
 }
 
+std::span<const TableNote> PlaceNotes()
+{
+    return table::kNoteTable;
+}
+
 std::span<const TableAlias> PlaceAliases()
 {
     return table::kAliasTable;

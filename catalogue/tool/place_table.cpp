@@ -389,6 +389,13 @@ const TableRule kRules[] = {
      "Region are also under Iraq."},
 };
 
+// Places whose papers need a word on their page.
+const TableNote kNotes[] = {
+    {"c", "North West Territories",
+     "Nunavut was part of the Northwest Territories until 1999 and has no entry of its own in "
+     "this list, so the papers of Nunavut are listed here too, under their towns."},
+};
+
 // Other names a reader may search for. Two-letter postal codes are left out: IN, OR, ME, OK,
 // HI and most others are common words, and a keyword search would find them everywhere.
 const TableAlias kAliases[] = {
@@ -477,5 +484,6 @@ const std::span<const TownOverride> kCanadianTownTable = kCanadianTowns;
 const std::span<const Boundary> kBoundaryTable = kBoundaries;
 const std::span<const TableRule> kRuleTable = kRules;
 const std::span<const TableAlias> kAliasTable = kAliases;
+const std::span<const TableNote> kNoteTable = kNotes;
 
 } // namespace tnews::catalogue::table

@@ -71,6 +71,15 @@ std::span<const TableRule> PlaceRules();
 /// The rule of a place, or nullptr.
 const TableRule* FindRule(const PlaceRef& place);
 
+/// A sentence for the page of a place that has papers, where what it lists needs a word.
+struct TableNote
+{
+    std::string_view code;
+    std::string_view place;
+    std::string_view text;
+};
+std::span<const TableNote> PlaceNotes();
+
 /// Another name of a place: its proper name where the list misspells it, and common other
 /// names a reader would search for.
 struct TableAlias

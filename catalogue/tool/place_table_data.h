@@ -44,5 +44,6 @@ extern const GeoPoint kCanadaCentre;
 extern const std::span<const Boundary> kBoundaryTable;
 extern const std::span<const TableRule> kRuleTable;
 extern const std::span<const TableAlias> kAliasTable;
+extern const std::span<const TableNote> kNoteTable;
 
 } // namespace tnews::catalogue::table

@@ -2,6 +2,7 @@
 
 #include "catalogue/text_fields.h"
 #include "json_input.h"
+#include "site_rules.h"
 #include "website_key.h"
 
 #include <algorithm>
@@ -229,11 +230,17 @@ void ReadWikidata(std::string_view text, std::string_view fileName, const CityIn
         Entry entry;
         entry.source = source;
         entry.origin = std::string(fileName) + ": item " + item->id;
+        std::string notOwnSite; // why the last address that is no paper's own site is not
         for (const std::string& url : item->urls)
         {
             const std::optional<std::string> key = WebsiteKey(url);
-            if (!key || IsSocialMediaPage(url))
+            if (!key)
                 continue;
+            if (std::optional<std::string> reason = NotOwnSiteReason(url, item->label))
+            {
+                notOwnSite = *reason;
+                continue;
+            }
             entry.keys.push_back(*key);
             // The home page rather than a section: the shortest URL, then the first in order.
             if (entry.website.empty() || url.size() < entry.website.size())
@@ -241,9 +248,8 @@ void ReadWikidata(std::string_view text, std::string_view fileName, const CityIn
         }
         if (entry.website.empty())
         {
-            const bool social = std::ranges::any_of(item->urls, IsSocialMediaPage);
-            ++dropped[social ? "a social-media page as website"
-                             : "website not an absolute http or https URL"];
+            ++dropped[notOwnSite.empty() ? "website not an absolute http or https URL"
+                                         : notOwnSite];
             continue;
         }
         entry.name = IsBareId(item->label) ? "" : item->label;

@@ -8,8 +8,8 @@ namespace
 {
 
 const std::string kSources =
-    "source\tcurated\tTyped in by hand\tCC0 1.0\t\t\n"
-    "source\tlm\tLocal Memory\tMIT\thttps://example.org/lm\tCopyright (c)\n";
+    "source\tcurated\tTyped in by hand\tby hand\t2026-12\tCC0 1.0\t\t\n"
+    "source\tlm\tLocal Memory\tLocal Memory\t2017\tMIT\thttps://example.org/lm\tCopyright (c)\n";
 
 const std::string kPaper =
     "paper\ti\tBanglades\tDhaka\tThe Daily Star\tnewspaper\tEnglish\thttps://www.thedailystar.net/"
@@ -21,8 +21,13 @@ TEST(CatalogueFileTest, RoundTripKeepsEveryFieldAndGivesTheSameBytes)
                              "alias\ti\tBanglades\tBangladesh\n"
                              "rule\ti\tCrotia\tsame-as\tCroatia\tThe list names Croatia twice.\n"
                              "rule\ti\tFarsi\tlanguage\tPersian\tFarsi is a language.\n"
-                             "rule\ti\tKurdistan\tnone\t\tNo data.\n" +
+                             "rule\ti\tKurdistan\tnone\t\tNo data.\n"
+                             "note\ti\tBanglades\tSpelt as the list does.\n" +
                              kPaper +
+                             "address\thttp://old.example/\n"
+                             "alive\t2026-03-25\tlm\tfeed answered\n"
+                             "closed\t2016\treader report, reviewed 2026-12-01\t\n"
+                             "closed\t2016-01\tWikidata\tdissolved\n" +
                              "paper\tu\tTexas\t\tA \\\\ B \\t C\\nD\tcollege\t\thttp://x.edu/\t"
                              "http://x.edu/feed\tlm\n";
     const Catalogue catalogue = ParseCatalogue(text, "c.tsv");
@@ -33,6 +38,14 @@ TEST(CatalogueFileTest, RoundTripKeepsEveryFieldAndGivesTheSameBytes)
     EXPECT_EQ(college.name, "A \\ B \t C\nD");
     EXPECT_EQ(college.kind, Kind::College);
     EXPECT_EQ(catalogue.papers[0].sources, (std::vector<std::string>{"curated", "lm"}));
+    // Evidence records belong to the paper above them.
+    EXPECT_EQ(catalogue.papers[0].addresses, (std::vector<std::string>{"http://old.example/"}));
+    EXPECT_EQ(catalogue.papers[0].alive.size(), 1u);
+    ASSERT_EQ(catalogue.papers[0].closures.size(), 2u);
+    EXPECT_EQ(catalogue.papers[0].closures[0].reportedBy, "reader report, reviewed 2026-12-01");
+    EXPECT_TRUE(college.closures.empty());
+    EXPECT_EQ(catalogue.sources[1].date, "2017");
+    ASSERT_EQ(catalogue.notes.size(), 1u);
     // What it reads it writes back byte for byte, after the file's header.
     EXPECT_TRUE(FormatCatalogue(catalogue).ends_with(text)) << FormatCatalogue(catalogue);
 }
@@ -84,7 +97,16 @@ TEST(CatalogueFileTest, RefusesMalformedLinesNamingFileAndLine)
         {With(kTexasPaper, 10, "lm\r"), "c.tsv:3: the line ends in CR"},
         {With(kTexasPaper, 5, "N\xC3"), "c.tsv:3: the line is not valid UTF-8"},
         {kPaper.substr(0, kPaper.size() - 1), "c.tsv:3: the last line has no"},
-        {"source\tlm\tAgain\tMIT\t\t\n", "c.tsv:3: source \"lm\" is already defined on line 2"},
+        {"source\tlm\tAgain\tLM\t2017\tMIT\t\t\n",
+         "c.tsv:3: source \"lm\" is already defined on line 2"},
+        {"source\tx\tX\tX\t2017-13\tMIT\t\t\n", "c.tsv:3: the source's date \"2017-13\""},
+        {"alive\t2026\tlm\tfeed\n" + kPaper,
+         "c.tsv:3: the alive record belongs to the paper above it"},
+        {kPaper + "alive\t2026\twd\tfeed\n", "c.tsv:4: source \"wd\" is not defined"},
+        {kPaper + "closed\t16\tWikidata\t\n", "c.tsv:4: the date \"16\" is not a date"},
+        {kPaper + "closed\t2016\t\t\n", "c.tsv:4: who reports it is empty"},
+        {kPaper + "address\thttps://www.thedailystar.net/\n", "c.tsv:4: the address"},
+        {"note\ti\tCrotia\tn\n" + kPaper, "c.tsv:3: \"Crotia\" has a note but no paper"},
         {"alias\ti\tBanglades\tBanglades\n", "c.tsv:3: the other name is the place's own"},
         {"rule\ti\tCrotia\tsame-as\tCrotia\tn\n", "c.tsv:3: a place can't be the same as itself"},
         {"rule\ti\tFarsi\tlanguage\t\tn\n", "c.tsv:3: a language rule names its language"},

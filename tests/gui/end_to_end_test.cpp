@@ -27,6 +27,16 @@ TEST_F(EndToEndTest, EveryRoadReachesItsPage)
     SendMenu(form, kMenuUSA);
     Choose(form, 45); // Texas
     EXPECT_TRUE(WaitForPageSource(view, "Houston Chronicle")) << PageSource(view);
+    // A paper reported closed: at the end of its place, its old address never a link.
+    Choose(form, 10); // Florida
+    EXPECT_TRUE(WaitForPageSource(view, "<h2 id=\"closed\">Reported closed</h2>"))
+        << PageSource(view);
+    const std::string florida = PageSource(view);
+    EXPECT_NE(
+        florida.find("<li>Tampa Tribune <span class=\"note\">\u2014 Tampa \u00B7 closed 2016"),
+        std::string::npos)
+        << florida;
+    EXPECT_EQ(florida.find("href=\"http://www.tampatrib.com/\""), std::string::npos) << florida;
     Find<wxTextCtrl>(form, "Text1")->SetValue("dallas");
     form->KSearch_Click();
     EXPECT_TRUE(WaitForPageSource(view, "The Dallas Morning News")) << PageSource(view);

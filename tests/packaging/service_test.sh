@@ -103,7 +103,7 @@ exec 3<&-
 [ "$got" = 200 ] || fail "POST of the suggest form gave $got, not 200"
 
 # The link check over a page that answers and one that doesn't, on this server.
-printf 'source\tcurated\tBy hand\tCC0 1.0\t\t\n' >"$work/catalogue.tsv"
+printf 'source\tcurated\tBy hand\thand\t2026-12\tCC0 1.0\t\t\n' >"$work/catalogue.tsv"
 for path in / /nowhere; do
     printf 'paper\tu\tTexas\t\tP\tnewspaper\t\thttp://localhost:%s%s\t\tcurated\n' "$port" "$path"
 done >>"$work/catalogue.tsv"

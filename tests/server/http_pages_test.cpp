@@ -53,35 +53,47 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
     const PageCase cases[] = {
         {listing("u", "Texas"),
          200,
-         {"<h1 id=\"top\">Texas newspapers <span class=\"note\">(8)</span></h1>",
-          "7 papers in 4 cities; 3 links failed the last check (\u2717); 1 not answering, at "
-          "the end.",
+         {"<h1 id=\"top\">Texas newspapers <span class=\"note\">(7)</span></h1>",
+          "7 papers in 4 cities; 3 links failed the last check (\u2717); 1 not answering; 1 "
+          "reported closed, listed at the end.",
           "<h2>Austin</h2>",
           "<a href=\"https://austin.example/?a=1&amp;b=it&#39;s\" target=\"_blank\" "
           "rel=\"noopener noreferrer\">Austin &lt;Gazette&gt; &amp; &quot;Quoted&quot; "
           "O&#39;Brien</a>",
-          "The Daily Texan</a> <span class=\"note\">\u2014 college paper</span> <a "
-          "class=\"report\" href=\"report.php?region=usa&amp;state=Texas&amp;website="
-          "https%3A%2F%2Ftexan.example%2F\">Report</a></li>",
+          "The Daily Texan</a> <span class=\"note\">\u2014 college paper \u00B7 listed 2017 "
+          "(Local Memory)</span> <a class=\"report\" href=\"report.php?region=usa&amp;"
+          "state=Texas&amp;website=https%3A%2F%2Ftexan.example%2F\">Report</a></li>",
           "<h2>Dallas</h2>",
+          // A feed that answered after the report keeps the paper live, and says so; a
+          // permanent redirect to another host is followed.
           "<a href=\"https://dallasnews.example/\" target=\"_blank\" rel=\"noopener "
           "noreferrer\">The Dallas Morning News</a> <span class=\"note\">\u2014 newspaper \u00B7 "
-          "moved to https://dallasnews.example/</span>",
+          "seen alive 2026-03-25 (feed answered), after Wikidata reported it closed 2001 \u00B7 "
+          "moved to https://dallasnews.example/ \u00B7 earlier at old-dallas.example/</span>",
           "<h2>El Paso</h2>",
-          "El Diario</a> <span class=\"note\">\u2014 newspaper, Spanish</span> <span "
-          "class=\"failed\">\u2717 link failed on 2026-12-05: timed out &lt;after&gt; 20 s</span>",
+          "El Diario</a> <span class=\"note\">\u2014 newspaper, Spanish \u00B7 listed 2017 (Local "
+          "Memory)</span> <span class=\"failed\">\u2717 link failed on 2026-12-05: timed out "
+          "&lt;after&gt; 20 s</span>",
           "<h2>Houston</h2>",
-          "Houston Chronicle</a> <span class=\"note\">\u2014 newspaper, English",
-          "<li>La Voz <span class=\"note\">\u2014 newspaper, Spanish \u00B7 was "
-          "https://lavoz.example/</span> <span class=\"failed\">\u2717 a parking or for-sale "
-          "page on 2026-12-07</span>",
-          "<h2>Not answering since 2026-11-20</h2>",
-          "<li>Texas Tribune <span class=\"note\">\u2014 newspaper \u00B7 was "
+          "Houston Chronicle</a> <span class=\"note\">\u2014 newspaper, English \u00B7 seen alive "
+          "2026-12-07 (link check)",
+          // A parked domain is never offered as the paper's site.
+          "<li>La Voz <span class=\"note\">\u2014 newspaper, Spanish \u00B7 listed 2017 (Local "
+          "Memory) \u00B7 was https://lavoz.example/</span> <span class=\"failed\">\u2717 a "
+          "parking or for-sale page on 2026-12-07</span>",
+          "<h2 id=\"gone\">Not answering since 2026-11-20</h2>\n<ul>\n<li>Texas Tribune <span "
+          "class=\"note\">\u2014 newspaper \u00B7 listed 2023 (Wikidata) \u00B7 was "
           "https://tribune.example/</span> <span class=\"failed\">\u2717 not answering since "
-          "2026-11-20</span>"}},
+          "2026-11-20</span>",
+          // Nothing since the report: at the end, its old addresses as text, never a link.
+          "<h2 id=\"closed\">Reported closed</h2>\n<ul>\n<li>The Galveston &lt;Post&gt; <span "
+          "class=\"note\">\u2014 Galveston \u00B7 closed 2016, says Wikidata (dissolved) \u00B7 "
+          "was at post.example/, older-post.example/</span>"}},
         {listing("c", "Quebec"),
          200,
-         {"<h2>\u00CEles-de-la-Madeleine</h2>", "<h2>Montr\u00E9al</h2>"}},
+         {"<p class=\"rule\">Some of these papers are &lt;also&gt; Nunavut&#39;s &amp; "
+          "&quot;more&quot;.</p>",
+          "<h2>\u00CEles-de-la-Madeleine</h2>", "<h2>Montr\u00E9al</h2>"}},
         {listing("i", "Georgia"), 200, {"Georgian Times"}},
         {listing("i", "Crotia"),
          200,
@@ -92,7 +104,8 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         {listing("i", "Farsi"),
          200,
          {"<p class=\"rule\">Farsi is a language", "2 papers in 2 countries.", "<h2>Iran</h2>",
-          "Hamshahri</a> <span class=\"note\">\u2014 Tehran \u00B7 newspaper, Persian</span>",
+          "Hamshahri</a> <span class=\"note\">\u2014 Tehran \u00B7 newspaper, Persian \u00B7 "
+          "listed 2023 (Wikidata)</span>",
           "<h2>United Kingdom</h2>", "Kayhan London</a>"}},
         {listing("i", "Kurdistan"),
          200,
@@ -107,16 +120,25 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
           "2 matches in the whole region, by name, city, country and the country&#39;s other "
           "names.",
           "Le Soleil</a> <span class=\"note\">\u2014 Dakar, S\u00E9n\u00E9gal \u00B7 newspaper, "
-          "French</span>",
+          "French \u00B7 listed 2026 (by hand)</span>",
           "Sud Quotidien</a>"}},
         {search("u", "houston"),
          200,
          {"3 matches", "Houston Chronicle</a>",
-          "Houston Press</a> <span class=\"note\">\u2014 Houston, Texas \u00B7 newspaper</span> "
-          "<span class=\"failed\">",
+          "Houston Press</a> <span class=\"note\">\u2014 Houston, Texas \u00B7 newspaper \u00B7 "
+          "listed 2017 (Local Memory)</span> <span class=\"failed\">",
           "La Voz <span"}},
         {search("u", "senegal"), 200, {kNoMatch + "; searched the whole region"}},
         {search("c", "   "), 200, {"Type a word"}},
+        // The place of a language rule finds what its page lists; a closed paper is found too.
+        {search("i", "farsi"), 200, {"2 matches", "Hamshahri</a>", "Kayhan London</a>"}},
+        {search("u", "galveston"),
+         200,
+         {"1 match", "The Galveston &lt;Post&gt; <span", "closed 2016"}},
+        {search("u", " enter KEYWORDS "),
+         200,
+         {"Type your words into the keyword box first, in place of \u201C<span "
+          "class=\"typed\"> enter KEYWORDS </span>\u201D: a word of"}},
         {search("c", "\xD8\x9F"), 200, {"Type a word"}},
         {WireTarget(UpdateQueryUrl(6, 2, 0, server.Host())), 200, {"is the current version"}},
         {kUpdate + "32767.32767.32767", 200, {"is the current version"}},
@@ -136,12 +158,14 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         {search("u", std::string(257, 'x')), 400, {"too long"}},
         {WireTarget(PublisherWebsiteUrl(server.Host())),
          200,
-         {"Tavi Orlund", "<td>Canadian</td><td>3</td><td>0</td><td>2 of 12</td>",
-          "<td>USA</td><td>12</td><td>1</td><td>4 of 52</td>",
-          "<td>International</td><td>9</td><td>0</td><td>7 of 164</td>", "24 papers in all.",
-          "<tr><td>Tavi&#39;s curated list</td><td>CC0 1.0</td><td>8</td></tr>",
+         {"Tavi Orlund", "<td>Canadian</td><td>3</td><td>0</td><td>2 of 12</td><td>0</td>",
+          "<td>USA</td><td>12</td><td>1</td><td>4 of 52</td><td>1</td>",
+          "<td>International</td><td>9</td><td>0</td><td>7 of 164</td><td>0</td>",
+          "24 papers in all, and 1 reported closed",
+          "<tr><td>Tavi&#39;s curated list</td><td>CC0 1.0</td><td>2026-12</td><td>8</td></tr>",
           "<tr><td><a href=\"https://local-memory.example/data?a=1&amp;b=2\" rel=\"noopener "
-          "noreferrer\">Local Memory &lt;Project&gt;</a></td><td>MIT</td><td>12</td></tr>",
+          "noreferrer\">Local Memory &lt;Project&gt;</a></td><td>MIT</td><td>2017</td><td>13</td>"
+          "</tr>",
           "<p class=\"notice\">Copyright (c) 2017 &quot;Local&quot; &lt;Memory&gt; &amp; Co\n\n"
           "Permission is hereby granted",
           "6 websites were checked, the latest on 2026-12-07; 4 failed",
@@ -204,8 +228,9 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         testing::ExpectHtmlHeaders(response);
         testing::ExpectInOrder(response.body, c.fragments);
         // Nothing comes through raw, no password shows, and no search here needs a second page.
-        for (std::string_view raw : {"<script"sv, "<Gazette>"sv, "<yet>"sv, "<after>"sv,
-                                     "class=\"pages\""sv, kListingPassword, kUpdatePassword})
+        for (std::string_view raw :
+             {"<script"sv, "<Gazette>"sv, "<yet>"sv, "<after>"sv, "class=\"pages\""sv,
+              "href=\"https://post.example/"sv, kListingPassword, kUpdatePassword})
             EXPECT_FALSE(Contains(response.body, raw)) << raw;
     }
 }

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <set>
 #include <thread>
 
 namespace tnews::server
@@ -26,7 +29,7 @@ TEST(SearchStoreTest, RanksNameAboveCityAbovePlaceAlsoFromManyThreads)
          "texas",
          {"Texas Tribune", "Houston Chronicle", "The Dallas Morning News",
           "Austin <Gazette> & \"Quoted\" O'Brien", "El Diario", "Houston Press", "La Voz",
-          "The Daily Texan"}},
+          "The Daily Texan", "The Galveston <Post>"}},
         {"u", "new york", {"The New York Times", "Fish & Chips Daily"}},
         {"u", "hous", {"Houston Chronicle", "Houston Press", "La Voz"}},
         {"u", "fish&chips", {"Fish & Chips Daily"}},
@@ -39,6 +42,7 @@ TEST(SearchStoreTest, RanksNameAboveCityAbovePlaceAlsoFromManyThreads)
         {"i", "bangladesh", {"Prothom Alo", "The Daily Star"}},
         {"i", "bogota", {"El Tiempo"}},
         {"i", "crotia", {"Ve\u010Dernji list"}},
+        {"i", "farsi", {"Hamshahri", "Kayhan London"}},
     };
     for (const auto& [code, typed, expected] : cases)
     {
@@ -52,6 +56,7 @@ TEST(SearchStoreTest, RanksNameAboveCityAbovePlaceAlsoFromManyThreads)
         EXPECT_EQ(result.total, expected.size());
     }
     EXPECT_FALSE(store.Search(*FindRegion("u"), "\xD8\x9F --", 0, 50).hasWords);
+    EXPECT_FALSE(store.Search(*FindRegion("u"), "Enter Keywords", 0, 50).hasWords);
 
     // Threads searching at once take connections copied from the first one; they must agree.
     const std::vector<std::size_t> dakar = store.Search(*FindRegion("i"), "dakar", 0, 50).papers;
@@ -69,6 +74,48 @@ TEST(SearchStoreTest, RanksNameAboveCityAbovePlaceAlsoFromManyThreads)
     }
     threads.clear(); // joins them
     EXPECT_EQ(wrong, 0);
+}
+
+// Walks the real catalogue: a place's own name finds every paper its page lists, its own or,
+// for a place without any, those its rule shows.
+TEST(SearchStoreTest, EveryPlacesNameFindsWhatItsPageLists)
+{
+    if (!std::filesystem::exists(testing::RealCataloguePath()))
+        GTEST_SKIP() << testing::RealCataloguePath() << " does not exist yet";
+    const catalogue::Catalogue catalogue = catalogue::LoadCatalogue(testing::RealCataloguePath());
+    const SearchStore store(catalogue, Alphabetical());
+    std::size_t places = 0;
+    for (const RegionInfo& region : Regions())
+    {
+        for (std::string_view place : region.places)
+        {
+            const auto rule =
+                std::ranges::find_if(catalogue.rules, [&](const catalogue::PlaceRule& r)
+                                     { return r.region == &region && r.place == place; });
+            std::set<std::size_t> listed;
+            for (std::size_t i = 0; i < catalogue.papers.size(); ++i)
+            {
+                const catalogue::Paper& paper = catalogue.papers[i];
+                if (paper.region != &region)
+                    continue;
+                const bool shown = rule == catalogue.rules.end() ? paper.place == place
+                                   : rule->how == catalogue::PlaceRule::How::SameAs
+                                       ? paper.place == rule->value
+                                       : rule->how == catalogue::PlaceRule::How::Language &&
+                                             catalogue::HasLanguage(paper, rule->value);
+                if (shown)
+                    listed.insert(i);
+            }
+            const SearchResult found = store.Search(region, place, 0, catalogue.papers.size());
+            std::size_t missing = 0;
+            for (std::size_t paper : listed)
+                missing += std::ranges::find(found.papers, paper) == found.papers.end() ? 1 : 0;
+            EXPECT_EQ(missing, 0u) << place << ": " << missing << " of its " << listed.size()
+                                   << " papers not found by its name";
+            places += listed.empty() ? 0 : 1;
+        }
+    }
+    EXPECT_GT(places, 200u) << "the walk saw too few places";
 }
 
 } // namespace

@@ -22,7 +22,7 @@ std::filesystem::path RealCataloguePath()
 
 SiteData OhioSite(const std::vector<std::string>& cities)
 {
-    std::string text = "source\tcurated\tHand\tCC0 1.0\t\t\n";
+    std::string text = "source\tcurated\tHand\thand\t2026-12\tCC0 1.0\t\t\n";
     for (std::size_t i = 0; i < cities.size(); ++i)
     {
         text += "paper\tu\tOhio\t" + cities[i] + "\tPaper " + std::to_string(100 + i) +

@@ -199,7 +199,7 @@ std::filesystem::path WriteCatalogue(const TempFolder& folder,
                                      const std::vector<std::string>& websites)
 {
     const std::filesystem::path catalogue = folder.Path() / "catalogue.tsv";
-    std::string text = "source\tcurated\tBy hand\tCC0 1.0\t\t\n";
+    std::string text = "source\tcurated\tBy hand\thand\t2026-12\tCC0 1.0\t\t\n";
     for (const std::string& website : websites)
         text += "paper\tu\tTexas\t\tP\tnewspaper\t\t" + website + "\t\tcurated\n";
     testing::WriteFile(catalogue, text);
