@@ -1,5 +1,6 @@
 // The readers' corrections on the catalogue's side: the reviewed file, the build applying it,
 // and the review of the server's store.
+#include "catalogue/paper_status.h"
 #include "catalogue/tool/builder.h"
 #include "catalogue/tool/commands.h"
 #include "catalogue/tool/corrections_file.h"
@@ -68,10 +69,16 @@ TEST(CorrectionsFileTest, BuildAppliesEachActionWithTheCuratedListsPriority)
     const Paper* moved = FindPaper(catalogue, "Waco Tribune");
     EXPECT_EQ(std::pair(moved->place, moved->city), std::pair(std::string_view("Oklahoma"), std::string("Tulsa")));
     EXPECT_FALSE(FindPaper(catalogue, "Le Monde"));
-    EXPECT_TRUE(FindPaper(catalogue, "Whitehorse Star")) << "closures wait for closure records";
+    const Paper* closed = FindPaper(catalogue, "Whitehorse Star");
+    ASSERT_TRUE(closed);
+    ASSERT_EQ(closed->closures.size(), 1u);
+    EXPECT_EQ(closed->closures[0].date, "2026-12-01");
+    EXPECT_EQ(closed->closures[0].reportedBy, "reader report, reviewed 2026-12-07");
+    EXPECT_TRUE(DecidePaperStatus(*closed, {}).reportedClosed);
     EXPECT_EQ(summary.dropped["corrections"]["corrections whose website no paper has"], 1u);
     EXPECT_EQ(catalogue.sources.back().id, "corrections");
     EXPECT_EQ(catalogue.sources.back().licence, "CC0 1.0");
+    EXPECT_EQ(catalogue.sources.back().date, "2026-12-07") << "its latest review";
     // What the build writes the server loads.
     EXPECT_NO_THROW(ParseCatalogue(FormatCatalogue(catalogue), "built"));
 }
