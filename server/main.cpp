@@ -108,7 +108,7 @@ int Run(const ServerOptions& options, const char* argv0)
     std::optional<Site> site;
     try
     {
-        site.emplace(std::move(files), options.latest);
+        site.emplace(std::move(files), options.latest, SiteOptions{options.publicHost});
     }
     catch (const std::exception& error)
     {

@@ -7,13 +7,14 @@ tnews_die()
 }
 
 # The Debian packages that building and running the program and its server need: compiler and
-# build tools, wxWidgets with its web view, the server's HTTP (Boost.Beast), SQLite and ICU
-# (collation) libraries, the catalogue tool's JSON, HTTP client and CSV libraries (the build runs
-# it to make the server's catalogue), and fonts with the metrics of the window's design.
+# build tools, wxWidgets with its web view, the server's HTTP (Boost.Beast), SQLite, ICU
+# (collation) and zlib (compression) libraries, the catalogue tool's JSON, HTTP client and CSV
+# libraries (the build runs it to make the server's catalogue), and fonts with the metrics of
+# the window's design.
 TNEWS_RUN_PACKAGES=(
     g++ cmake make pkg-config
     libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev libwebkit2gtk-4.0-dev
-    libboost-dev libsqlite3-dev libicu-dev
+    libboost-dev libsqlite3-dev libicu-dev zlib1g-dev
     nlohmann-json3-dev libcurl4-openssl-dev libcsv-dev
     fonts-dejavu-core fonts-liberation2
 )

@@ -36,6 +36,7 @@ struct TestServerOptions
 {
     std::filesystem::path catalogue = FixtureCataloguePath(); // unused when given the data
     Version latest{Major, Minor, Revision};
+    SiteOptions site{};
     int port = 0;            // 0: any free port
     std::size_t threads = 2; // each serves many connections
     std::size_t maxConnections = kDefaultMaxConnections;
@@ -87,6 +88,9 @@ void ExpectInOrder(std::string_view page, const std::vector<std::string>& fragme
 
 /// Expects the headers every page of the server carries.
 void ExpectHtmlHeaders(const httplib::Response& response);
+
+/// What the gzip stream `compressed` holds; a malformed stream fails the test.
+std::string Gunzip(std::string_view compressed);
 
 /// The path and query of an absolute URL built by directory/ ("http://u:p@host/a?b" gives
 /// "/a?b"), with blanks and non-ASCII bytes percent-encoded as the browser engine sends them.
