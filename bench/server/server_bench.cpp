@@ -21,7 +21,7 @@ int main(int argc, char** argv)
         .requestsPerConnection = argc > 1 ? std::stoul(argv[1]) : 500,
         .headers = testing::BasicAuth(tnews::kUserName, tnews::kListingPassword)};
     const testing::LoadFigures figures = testing::RunLoad(
-        server, targets, load,
+        server.Port(), targets, load,
         [](std::size_t, const httplib::Result& result) { return result && result->status == 200; });
     std::printf("catalogue: %s\n", options.catalogue.string().c_str());
     std::printf(

@@ -20,12 +20,13 @@ TNEWS_RUN_PACKAGES=(
 )
 
 # What the tests add: GoogleTest, cpp-httplib for the loopback servers and clients of the tests
-# and benchmarks, openssl for the catalogue tool's test certificate, a virtual display with a
-# window manager and input for the GUI tests, clang with its fuzzing runtime for scripts/fuzz,
-# and the validators and tools of the packaging tests and scripts/screenshots.
+# and benchmarks, openssl for the catalogue tool's test certificate, nginx and curl for the
+# replicas behind a proxy, a virtual display with a window manager and input for the GUI tests,
+# clang with its fuzzing runtime for scripts/fuzz, and the validators and tools of the packaging
+# tests and scripts/screenshots.
 TNEWS_PACKAGES=(
     "${TNEWS_RUN_PACKAGES[@]}"
-    libgtest-dev libcpp-httplib-dev openssl
+    libgtest-dev libcpp-httplib-dev openssl nginx curl
     xvfb xauth x11-utils openbox imagemagick xdotool
     clang libclang-rt-14-dev
     desktop-file-utils appstream systemd groff-base dpkg-dev strace

@@ -37,8 +37,8 @@ double LoadFigures::Percentile(double p) const
     return milliseconds[std::min(milliseconds.size() - 1, at)];
 }
 
-LoadFigures RunLoad(const TestServer& server, const std::vector<std::string>& targets,
-                    const LoadOptions& options, const AnswerCheck& check)
+LoadFigures RunLoad(int port, const std::vector<std::string>& targets, const LoadOptions& options,
+                    const AnswerCheck& check)
 {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
@@ -51,7 +51,7 @@ LoadFigures RunLoad(const TestServer& server, const std::vector<std::string>& ta
             clients.emplace_back(
                 [&, c]
                 {
-                    httplib::Client client = server.Client();
+                    httplib::Client client = LoopbackClient(port);
                     client.set_keep_alive(true);
                     LoadFigures& part = parts[c];
                     for (std::size_t i = 0; (options.requestsPerConnection == 0 ||

@@ -40,10 +40,10 @@ struct LoadFigures
 /// Answers `check` is given: the index of the target asked for and the client's result.
 using AnswerCheck = std::function<bool(std::size_t, const httplib::Result&)>;
 
-/// Runs `options.connections` clients at once, each on one kept-alive connection asking for
-/// `targets` in turn, each client from a target of its own; an answer counts as failed when
-/// `check` refuses it. `check` is called from many threads at once.
-LoadFigures RunLoad(const TestServer& server, const std::vector<std::string>& targets,
-                    const LoadOptions& options, const AnswerCheck& check);
+/// Runs `options.connections` clients at once, each on one kept-alive connection to `port` on
+/// the loopback address asking for `targets` in turn, each client from a target of its own; an
+/// answer counts as failed when `check` refuses it. `check` is called from many threads at once.
+LoadFigures RunLoad(int port, const std::vector<std::string>& targets, const LoadOptions& options,
+                    const AnswerCheck& check);
 
 } // namespace tnews::server::testing

@@ -44,7 +44,7 @@ TEST(ServerLoadTest, EveryAnswerRightAt256Connections)
     std::atomic<std::size_t> reported{0};
     const char* seconds = std::getenv("TNEWS_LOAD_SECONDS");
     const testing::LoadFigures figures = testing::RunLoad(
-        server, targets,
+        server.Port(), targets,
         {.connections = 256,
          .duration = std::chrono::seconds(seconds ? std::atoi(seconds) : 60),
          .headers = auth},

@@ -84,9 +84,9 @@ std::string TestServer::Host() const
     return "127.0.0.1:" + std::to_string(m_port);
 }
 
-httplib::Client TestServer::Client() const
+httplib::Client LoopbackClient(int port)
 {
-    httplib::Client client("127.0.0.1", m_port);
+    httplib::Client client("127.0.0.1", port);
     client.set_url_encode(false);
     client.set_connection_timeout(5);
     client.set_read_timeout(5);

@@ -32,6 +32,10 @@ std::filesystem::path RealCataloguePath();
 /// paper without a city), and no checks or exports.
 SiteData OhioSite(const std::vector<std::string>& cities);
 
+/// A client of `port` on the loopback address that sends targets byte for byte, as a browser
+/// puts them on the wire, and gives up after 5 s.
+httplib::Client LoopbackClient(int port);
+
 struct TestServerOptions
 {
     std::filesystem::path catalogue = FixtureCataloguePath(); // unused when given the data
@@ -55,8 +59,8 @@ public:
     int Port() const { return m_port; }
     /// "127.0.0.1:<port>", the host argument of the URL builders in directory/.
     std::string Host() const;
-    /// A client that sends targets byte for byte, as a browser puts them on the wire.
-    httplib::Client Client() const;
+    /// LoopbackClient(Port()).
+    httplib::Client Client() const { return LoopbackClient(m_port); }
     /// The access log; waits up to 5 s for `atLeast` lines, as a line follows its answer.
     std::vector<std::string> LogLines(std::size_t atLeast = 0) const;
 
