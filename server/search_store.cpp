@@ -387,15 +387,20 @@ SearchResult SearchStore::Search(const RegionInfo& region, std::string_view type
     Release(std::move(connection));
 
     // The index finds the papers; which of their fields hold the words decides their rank.
-    // The rows come in size order, which each tier keeps.
+    // The rows come in size order, which each tier keeps, so the page needs no more than its
+    // end's worth of each tier, and no more rows at all once the first tier fills it: a word
+    // of one letter matches most of a region.
     result.total = rows.size();
+    const std::size_t wanted = offset + count;
     std::array<std::vector<std::size_t>, 3> tiers;
-    for (std::size_t i = 0; i < rows.size(); ++i)
+    for (std::size_t i = 0; i < rows.size() && tiers[0].size() < wanted; ++i)
     {
         if (i % 4096 == 0)
             deadline.ThrowIfPassed();
         const Row& found = m_rows[rows[i] - 1];
-        tiers[static_cast<std::size_t>(Tier(found, keywords))].push_back(found.paper);
+        auto& tier = tiers[static_cast<std::size_t>(Tier(found, keywords))];
+        if (tier.size() < wanted)
+            tier.push_back(found.paper);
     }
     deadline.ThrowIfPassed();
     std::size_t skip = offset;
