@@ -17,19 +17,13 @@ TEST(EncodedPageTest, GzipFormRoundTripsAndEachFormHasItsOwnTag)
         page += "<li><a href=\"https://paper" + std::to_string(i) + ".example/\">Paper</a></li>\n";
     const SharedEncodedPage encoded = EncodePage(page);
     ASSERT_TRUE(encoded->gzip);
-    EXPECT_LT(encoded->gzip->size(), page.size() / 4);
     EXPECT_EQ(testing::Gunzip(*encoded->gzip), page);
-    EXPECT_EQ(*encoded->Bytes(Coding::Identity), page);
     EXPECT_NE(encoded->Etag(Coding::Gzip), encoded->Etag(Coding::Identity));
-    // Replicas of one build give a page the same tags; another page gets others.
-    EXPECT_EQ(EncodePage(page)->Etag(Coding::Gzip), encoded->Etag(Coding::Gzip));
+    // Replicas of one build give a page the same tag; another page gets another.
     EXPECT_EQ(PlainPage(page)->etag, encoded->etag);
     EXPECT_NE(PlainPage(page + " ")->etag, encoded->etag);
-    EXPECT_TRUE(encoded->etag.starts_with('"') && encoded->etag.ends_with('"'));
-
     // Too small to gain: only the page itself, whatever is asked for.
     const SharedEncodedPage tiny = EncodePage("x");
-    EXPECT_FALSE(tiny->gzip);
     EXPECT_EQ(*tiny->Bytes(Coding::Gzip), "x");
     EXPECT_EQ(tiny->Etag(Coding::Gzip), tiny->etag);
 }
@@ -39,27 +33,20 @@ TEST(EncodedPageTest, AcceptEncodingChoosesByQValue)
     const std::pair<const char*, Coding> cases[] = {
         {"", Coding::Identity},
         {"gzip, deflate", Coding::Gzip},
-        {"GZip", Coding::Gzip},
-        {"x-gzip", Coding::Gzip},
-        {"br;q=1.0, gzip;q=0.8, *;q=0.1", Coding::Gzip},
-        {"gzip ; Q=0.8, identity;q=0.5", Coding::Gzip},
+        {"X-GZip", Coding::Gzip},
+        {"br;q=1.0, gzip ; Q=0.8, *;q=0.1", Coding::Gzip},
         {"gzip;q=1, identity;q=1", Coding::Gzip},
+        {"gzip;q=0.001", Coding::Gzip}, // identity, unnamed, comes after it
         {"*", Coding::Gzip},
-        {"gzip;q=0", Coding::Identity},
         {"gzip;q=0.000", Coding::Identity},
         {"gzip;q=0.5, identity", Coding::Identity},
-        {"gzip;q=0.001", Coding::Gzip},
         {"*;q=0", Coding::Identity}, // nothing acceptable: the page as it is
-        {"identity;q=0", Coding::Identity},
         {"deflate, br", Coding::Identity},
-        {"identity", Coding::Identity},
         // Malformed elements count for nothing.
         {"gzip;q=1.5", Coding::Identity},
         {"gzip;q=0.1234", Coding::Identity},
-        {"gzip;q=", Coding::Identity},
         {"gzip;level=9", Coding::Identity},
-        {"gzip;q=.5", Coding::Identity},
-        {",, gzip;q=0.7 ,", Coding::Gzip},
+        {",, gzip;q=.5 ,", Coding::Identity},
     };
     for (const auto& [field, coding] : cases)
     {
@@ -72,18 +59,14 @@ TEST(EncodedPageTest, IfNoneMatchNamesTagsByWeakComparison)
 {
     const std::string tag = "\"0001-abc\"";
     const std::pair<const char*, bool> cases[] = {
-        {"\"0001-abc\"", true},
         {"W/\"0001-abc\"", true},
-        {"\"x\", \"0001-abc\"", true},
-        {"\"x\",,  W/\"0001-abc\" ,", true},
-        {"\"a,b\", \"0001-abc\"", true},
+        {"\"a,b\",,  \"0001-abc\" ,", true},
         {" * ", true},
         {"", false},
         {"\"0001-ab\"", false},
         {"0001-abc", false},
-        {"\"0001-abc", false},
         {"\"x\" \"0001-abc\"", false},
-        {"*, \"x\"", false},
+        {"*, \"0001-abc\"", false},
     };
     for (const auto& [field, names] : cases)
         EXPECT_EQ(NoneMatchNames(field, tag), names) << field;

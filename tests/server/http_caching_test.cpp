@@ -1,6 +1,5 @@
 // The real server's answers as caches and compressing clients see them: gzip by Accept-Encoding,
 // entity tags and 304, Cache-Control by route, and a search stopped at its budget.
-#include "directory/catalogue.h"
 #include "directory/server_urls.h"
 #include "test_server.h"
 
@@ -65,34 +64,31 @@ TEST(HttpCachingTest, PagesComeGzippedWhenAskedWithTagsAndACachePolicyPerRoute)
             EXPECT_EQ(response->get_header_value("Cache-Control"), c.cacheControl);
             EXPECT_EQ(response->get_header_value("Vary"), c.gzip ? "Accept-Encoding" : "");
         }
-        EXPECT_FALSE(plain.has_header("Content-Encoding"));
         EXPECT_EQ(gzipped.get_header_value("Content-Encoding"), c.gzip ? "gzip" : "");
         EXPECT_EQ(c.gzip ? testing::Gunzip(gzipped.body) : gzipped.body, plain.body);
         const std::string tag = gzipped.get_header_value("ETag");
-        EXPECT_TRUE(tag.starts_with('"') && tag.size() > 2) << tag;
-        EXPECT_EQ(tag != plain.get_header_value("ETag"), c.gzip);
+        EXPECT_EQ(tag != plain.get_header_value("ETag"), c.gzip) << tag;
 
-        // A client that has the page gets 304 and the fields a cache updates, nothing else; a
-        // tag of the other coding, or an error page's, gets the whole answer. (The client reads
-        // a 304 without Content-Length up to the end of the connection.)
-        const httplib::Response again = Get(server, c,
-                                            {{"Accept-Encoding", "gzip"},
-                                             {"If-None-Match", "\"x\", " + tag},
-                                             {"Connection", "close"}});
+        // A client that has the page gets 304 with the fields a cache updates, and no body; a
+        // tag of the other coding gets the page, and an error page is never a 304. (The client
+        // reads a 304 without Content-Length up to the end of the connection.)
+        const auto conditional = [&](const char* coding)
+        {
+            return Get(server, c,
+                       {{"Accept-Encoding", coding},
+                        {"If-None-Match", "\"x\", " + tag},
+                        {"Connection", "close"}});
+        };
+        const httplib::Response again = conditional("gzip");
         EXPECT_EQ(again.status, c.status == 200 ? 304 : c.status);
-        if (c.status == 200)
+        if (again.status == 304)
         {
             EXPECT_EQ(again.body, "");
             EXPECT_EQ(again.get_header_value("ETag"), tag);
             EXPECT_EQ(again.get_header_value("Cache-Control"), c.cacheControl);
-            EXPECT_EQ(again.get_header_value("Vary"), c.gzip ? "Accept-Encoding" : "");
-            EXPECT_FALSE(again.has_header("Content-Encoding"));
-            EXPECT_FALSE(again.has_header("Content-Type"));
+            EXPECT_FALSE(again.has_header("Content-Type") || again.has_header("Content-Encoding"));
         }
-        const httplib::Response other =
-            Get(server, c,
-                {{"Accept-Encoding", "identity"}, {"If-None-Match", tag}, {"Connection", "close"}});
-        EXPECT_EQ(other.status, c.gzip ? c.status : (c.status == 200 ? 304 : c.status));
+        EXPECT_EQ(conditional("identity").status, c.gzip ? c.status : again.status);
     }
 }
 
