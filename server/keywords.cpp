@@ -90,8 +90,8 @@ KeywordSplitter::KeywordSplitter() : m_methods(std::make_unique<Methods>())
     }
     fts5_api* api = FindFts5(m_db);
     void* userData = nullptr;
-    // xCreate takes an array it may change; the index gets the same options through
-    // TokenizerSpec.
+    // xCreate takes the options as const char**, which the constant array can't give; the index
+    // gets the same ones through TokenizerSpec.
     std::array<const char*, kTokenizerOptions.size()> options = kTokenizerOptions;
     if (!api ||
         api->xFindTokenizer(api, kTokenizerName, &userData, &m_methods->tokenizer) != SQLITE_OK ||
