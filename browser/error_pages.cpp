@@ -1,71 +1,28 @@
 #include "error_pages.h"
 
+#include "directory/html.h"
+
 namespace tnews
 {
 namespace
 {
 
-// The look of start.html, small enough for the pane; an address can be selected with one click.
-constexpr std::string_view kHead = R"(<!DOCTYPE html>
-<html lang="en">
-<head>
-<meta charset="utf-8">
-<title>)";
-constexpr std::string_view kStyle = R"(</title>
-<style>
+// The look of start.html, small enough for the pane.
+constexpr std::string_view kStyle = R"(
   body { font: 13px/1.4 sans-serif; color: #1b1b1b; background: #fff; margin: 6px 10px; }
   h1 { font-size: 17px; margin: 0; color: #1d3557; }
   p { margin: 6px 0; }
   code { font: 12px monospace; white-space: nowrap; }
-  .address { font: 12px monospace; overflow-wrap: anywhere; -webkit-user-select: all;
-             user-select: all; }
+  .address { font: 12px monospace; word-wrap: break-word; }
   a { color: #1a4f8b; }
-</style>
-</head>
-<body>
 )";
-constexpr std::string_view kTail = "</body>\n</html>\n";
 
 std::string Page(std::string_view title, std::string_view body)
 {
-    std::string page(kHead);
-    page.append(title).append(kStyle);
-    page.append("<h1>").append(title).append("</h1>\n");
-    page.append(body).append(kTail);
-    return page;
+    return HtmlDocument(title, kStyle, "<h1>" + EscapeHtml(title) + "</h1>\n" + std::string(body));
 }
 
 } // namespace
-
-std::string EscapeHtml(std::string_view text)
-{
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text)
-    {
-        switch (c)
-        {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        case '\'':
-            escaped += "&#39;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
 
 std::string WithoutCredentials(std::string_view url)
 {
@@ -101,7 +58,7 @@ std::string ServerNotAnsweringPage(std::string_view url, std::string_view host,
 std::string NoBrowserPage(std::string_view url, std::string_view back)
 {
     std::string body = "<p>This address opens in a web browser, and none is set up on this "
-                       "computer. Click it to select it, then copy it with Ctrl+C:</p>\n";
+                       "computer. Select it and copy it with Ctrl+C:</p>\n";
     body += "<p class=\"address\">" + EscapeHtml(url) + "</p>\n";
     body += "<p>Once a web browser is installed and set as the default one, such links open "
             "in it.";

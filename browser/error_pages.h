@@ -19,10 +19,6 @@ std::string ServerNotAnsweringPage(std::string_view url, std::string_view host,
 /// the address to copy, and links back to `back`, the page the pane showed (none when empty).
 std::string NoBrowserPage(std::string_view url, std::string_view back);
 
-/// `text` with &, <, >, " and ' written as character references, for HTML text and quoted
-/// attribute values alike.
-std::string EscapeHtml(std::string_view text);
-
 /// `url` without the user name and password in front of its host, for showing it.
 std::string WithoutCredentials(std::string_view url);
 

@@ -37,7 +37,8 @@ private:
     std::string_view m_line;
 };
 
-/// The whole contents of `file`; throws CatalogueError "file: problem" if it can't be read.
+/// The whole contents of `file`; throws CatalogueError "file: problem" if it can't be read or is
+/// a folder.
 std::string ReadWholeFile(const std::filesystem::path& file);
 
 } // namespace tnews::catalogue

@@ -27,7 +27,7 @@ std::vector<std::string> g_log;
 const HttpServer& TheServer()
 {
     static const Site site(LoadSiteData(TNEWS_FUZZ_CATALOGUE), Version{6, 1, 3},
-                           &tnews::fuzz::FuzzStore());
+                           SiteOptions{.corrections = &tnews::fuzz::FuzzStore()});
     static const HttpServer server(
         site, HttpOptions{1, [](const std::string& line) { g_log.push_back(line); }});
     return server;

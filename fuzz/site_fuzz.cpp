@@ -32,7 +32,7 @@ namespace
 const Site& TheSite()
 {
     static const Site site(LoadSiteData(TNEWS_FUZZ_CATALOGUE), Version{6, 1, 3},
-                           &tnews::fuzz::FuzzStore());
+                           SiteOptions{.corrections = &tnews::fuzz::FuzzStore()});
     return site;
 }
 
@@ -73,9 +73,9 @@ void CheckParsers(const Request& request)
         }
         static const KeywordSplitter splitter;
         const Keywords keywords = splitter.Split(value);
-        for (const std::string& word : keywords.words)
+        for (const Keyword& keyword : keywords)
         {
-            Check(!word.empty() && word.find_first_of("\" *") == std::string::npos,
+            Check(!keyword.text.empty() && keyword.text.find_first_of("\" *") == std::string::npos,
                   "a keyword is a word of the tokenizer, never empty or FTS syntax");
         }
         if (const auto match = MatchExpression(keywords))
@@ -83,7 +83,7 @@ void CheckParsers(const Request& request)
             Check(std::count(match->begin(), match->end(), '"') % 2 == 0,
                   "every word of a MATCH expression is a closed FTS string");
         }
-        const std::string escaped = EscapeHtml(value);
+        const std::string escaped = tnews::EscapeHtml(value);
         Check(IsValidUtf8(escaped), "escaped text is valid UTF-8");
         Check(escaped.find_first_of("<>\"'") == std::string::npos, "escaped text has no markup");
     }

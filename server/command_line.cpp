@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -19,81 +20,83 @@ std::optional<long> ParseNumber(std::string_view text)
     return value;
 }
 
+// A host name or address as a URL's authority writes it, with an optional port: what the build
+// takes for the program's DirectoryHost, and an IPv6 address in brackets.
+bool IsHostAndPort(std::string_view text)
+{
+    return !text.empty() && text.size() <= 255 && text.front() != ':' &&
+           std::ranges::all_of(text,
+                               [](char c)
+                               {
+                                   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                          (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+                                          c == ':' || c == '[' || c == ']';
+                               });
+}
+
 } // namespace
 
 ServerOptions ParseCommandLine(std::span<const std::string_view> args)
 {
     ServerOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i)
+    for (const CommandOption& option : ParseOptions(
+             args, {"--port", "--bind", "--data", "--checks", "--state", "--latest", "--threads",
+                     "--public-host"},
+             {"--help", "-h"}))
     {
-        std::string_view name = args[i];
-        std::optional<std::string_view> value;
-        if (const std::size_t equals = name.find('='); equals != std::string_view::npos)
-        {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-        }
+        const std::string& name = option.name;
+        const std::string value = option.value.value_or("");
         if (name == "--help" || name == "-h")
         {
-            if (value)
-                throw UsageError("--help takes no value");
             options.help = true;
-            continue;
         }
-        if (name != "--port" && name != "--bind" && name != "--data" && name != "--checks" &&
-            name != "--state" && name != "--latest" && name != "--threads")
+        else if (name == "--port")
         {
-            throw UsageError("unknown option \"" + std::string(args[i]) + "\"");
-        }
-        if (!value)
-        {
-            if (i + 1 == args.size())
-                throw UsageError(std::string(name) + " needs a value");
-            value = args[++i];
-        }
-        if (name == "--port")
-        {
-            const auto port = ParseNumber(*value);
+            const auto port = ParseNumber(value);
             if (!port || *port < 0 || *port > 65535)
-                throw UsageError("--port needs a number from 0 to 65535, not \"" +
-                                 std::string(*value) + "\"");
+                throw UsageError("--port needs a number from 0 to 65535, not \"" + value + "\"");
             options.port = static_cast<int>(*port);
         }
         else if (name == "--threads")
         {
-            const auto threads = ParseNumber(*value);
+            const auto threads = ParseNumber(value);
             if (!threads || *threads < 1 || *threads > static_cast<long>(kMaxThreads))
-                throw UsageError("--threads needs a number from 1 to 1024, not \"" +
-                                 std::string(*value) + "\"");
+                throw UsageError("--threads needs a number from 1 to 1024, not \"" + value + "\"");
             options.threads = static_cast<std::size_t>(*threads);
         }
         else if (name == "--latest")
         {
-            const auto latest = ParseVersion(*value);
+            const auto latest = ParseVersion(value);
             if (!latest)
-                throw UsageError("--latest needs a version A.B.C, not \"" + std::string(*value) +
-                                 "\"");
+                throw UsageError("--latest needs a version A.B.C, not \"" + value + "\"");
             options.latest = *latest;
         }
-        else if (value->empty())
+        else if (name == "--public-host")
         {
-            throw UsageError(std::string(name) + " needs a non-empty value");
+            if (!IsHostAndPort(value))
+                throw UsageError("--public-host needs a host name, optionally with :port, not \"" +
+                                 value + "\"");
+            options.publicHost = value;
+        }
+        else if (value.empty())
+        {
+            throw UsageError(name + " needs a non-empty value");
         }
         else if (name == "--bind")
         {
-            options.bind = *value;
+            options.bind = value;
         }
         else if (name == "--state")
         {
-            options.state = std::filesystem::path(std::string(*value));
+            options.state = std::filesystem::path(value);
         }
         else if (name == "--checks")
         {
-            options.checks = std::filesystem::path(std::string(*value));
+            options.checks = std::filesystem::path(value);
         }
         else
         {
-            options.data = std::filesystem::path(std::string(*value));
+            options.data = std::filesystem::path(value);
         }
     }
     return options;
@@ -102,7 +105,8 @@ ServerOptions ParseCommandLine(std::span<const std::string_view> args)
 std::string UsageText()
 {
     return "Usage: tnews-server [--port N] [--bind ADDRESS] [--data FILE] [--checks FILE]\n"
-           "                    [--state DIR] [--latest A.B.C] [--threads N] [--help]\n"
+           "                    [--state DIR] [--latest A.B.C] [--threads N]\n"
+           "                    [--public-host HOST[:PORT]] [--help]\n"
            "Serves the newspaper directory of Tavi's Newspapers over HTTP.\n"
            "\n"
            "  --port N         port to listen on, 0 for any free one (default 8047)\n"
@@ -119,6 +123,11 @@ std::string UsageText()
            ")\n"
            "  --threads N      threads serving connections, each many (default: one per\n"
            "                   core)\n"
+           "  --public-host HOST[:PORT]\n"
+           "                   the server's name as the program knows it, for the link in\n"
+           "                   update answers (default " +
+           std::string(DirectoryHost) +
+           ")\n"
            "  --help           show this text\n";
 }
 

@@ -1,6 +1,7 @@
 // Command-line options of tnews-server.
 #pragma once
 
+#include "catalogue/command_options.h"
 #include "http_server.h"
 #include "tnews/build_config.h"
 #include "version.h"
@@ -8,7 +9,6 @@
 #include <cstddef>
 #include <filesystem>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,19 +27,17 @@ struct ServerOptions
     std::filesystem::path state;  // where readers' corrections are kept; empty: none are taken
     Version latest{Major, Minor, Revision};
     std::size_t threads = kDefaultThreads;
+    std::string publicHost = std::string(DirectoryHost); // host[:port] the pages link to
     bool help = false;
 };
 
 /// A bad option or option value; what() says which.
-class UsageError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
+using UsageError = OptionError;
 
 /// The options in `args` (argv without the program name), each as "--name value" or
 /// "--name=value". Throws UsageError for an unknown option, a missing value, a port outside
-/// 0..65535, threads outside 1..1024, or a malformed --latest.
+/// 0..65535, threads outside 1..1024, a malformed --latest, or a --public-host that is not a
+/// host name with an optional port.
 ServerOptions ParseCommandLine(std::span<const std::string_view> args);
 
 /// The --help text, ending in a newline.

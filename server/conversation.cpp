@@ -291,7 +291,9 @@ Outgoing Conversation::Send(Response response, bool head, bool close, bool http1
     http::response<http::empty_body> message(static_cast<http::status>(response.status), 11);
     for (const auto& [name, value] : response.headers)
         message.insert(name, value);
-    message.content_length(response.body->size());
+    // A 304 has no body, and its Content-Length could only repeat the page's (RFC 9110, 8.6).
+    if (response.status != 304)
+        message.content_length(response.body->size());
     if (close)
         message.set(http::field::connection, "close");
     else if (http10)

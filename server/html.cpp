@@ -1,21 +1,17 @@
 #include "html.h"
 
-#include "directory/utf8.h"
-
-#include <algorithm>
-
 namespace tnews::server
 {
 namespace
 {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 // Compact on purpose: the program's pane is about 490 by 150 CSS pixels, so margins are small
 // and long names wrap rather than scroll sideways. Colours keep a contrast ratio above 7:1.
+// Windows' browser component lacks overflow-wrap:anywhere and takes word-wrap instead.
 constexpr std::string_view kStyle =
     "html{color:#1a1a1a;background:#fff}"
-    "body{margin:4px 6px;font:13px/1.35 system-ui,sans-serif;overflow-wrap:anywhere}"
+    "body{margin:4px 6px;font:13px/1.35 system-ui,sans-serif;word-wrap:break-word;"
+    "overflow-wrap:anywhere}"
     "h1{font-size:14px;margin:0 0 3px}"
     "h2{font-size:13px;margin:6px 0 1px;color:#404040}"
     "h3{font-size:13px;margin:4px 0 0;font-weight:600}"
@@ -47,67 +43,9 @@ constexpr std::string_view kStyle =
 
 } // namespace
 
-std::string EscapeHtml(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (std::size_t pos = 0; pos < text.size();)
-    {
-        // Printable ASCII other than markup goes as it is, a run at a time: most of any page.
-        const std::size_t plain = std::min(text.find_first_of("&<>\"'", pos), text.size());
-        std::size_t end = pos;
-        while (end < plain && text[end] >= 0x20 && text[end] < 0x7F)
-            ++end;
-        out.append(text, pos, end - pos);
-        pos = end;
-        if (pos == text.size())
-            break;
-        const char32_t code = NextCodePoint(text, pos);
-        switch (code)
-        {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        case '\t':
-        case '\n':
-            out += static_cast<char>(code);
-            break;
-        default:
-            if (code == kInvalidCodePoint || code < 0x20 || (code >= 0x7F && code < 0xA0))
-                AppendUtf8(out, kReplacement);
-            else
-                AppendUtf8(out, code);
-        }
-    }
-    return out;
-}
-
 std::string HtmlPage(std::string_view title, std::string_view body)
 {
-    std::string page;
-    page.reserve(kStyle.size() + title.size() + body.size() + 200);
-    page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
-    page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
-    page += "<title>";
-    page += EscapeHtml(title);
-    page += "</title>\n<style>";
-    page += kStyle;
-    page += "</style>\n</head>\n<body>\n";
-    page += body;
-    page += "</body>\n</html>\n";
-    return page;
+    return HtmlDocument(title, kStyle, body);
 }
 
 } // namespace tnews::server

@@ -44,7 +44,7 @@ std::string WithoutMalformedUtf8(std::string_view typed)
 struct Collected
 {
     Keywords keywords;
-    int lastEnd = 0;
+    std::vector<std::size_t> ends; // where each word ends in the text
 };
 
 int CollectToken(void* context, int flags, const char* token, int size, int /*start*/, int end)
@@ -54,17 +54,25 @@ int CollectToken(void* context, int flags, const char* token, int size, int /*st
     auto* collected = static_cast<Collected*>(context);
     try
     {
-        collected->keywords.words.emplace_back(token, static_cast<std::size_t>(size));
+        collected->keywords.push_back(Keyword{std::string(token, static_cast<std::size_t>(size))});
+        collected->ends.push_back(static_cast<std::size_t>(end));
     }
     catch (const std::bad_alloc&)
     {
         return SQLITE_NOMEM;
     }
-    collected->lastEnd = end;
     return SQLITE_OK;
 }
 
 } // namespace
+
+std::string TokenizerSpec()
+{
+    std::string spec = kTokenizerName;
+    for (const char* option : kTokenizerOptions)
+        spec.append(" ").append(option);
+    return spec;
+}
 
 struct KeywordSplitter::Methods
 {
@@ -82,11 +90,13 @@ KeywordSplitter::KeywordSplitter() : m_methods(std::make_unique<Methods>())
     }
     fts5_api* api = FindFts5(m_db);
     void* userData = nullptr;
-    // The same tokenizer and options as kSearchTokenizer names for the index.
-    const char* arguments[] = {"remove_diacritics", "2"};
-    if (!api || api->xFindTokenizer(api, "unicode61", &userData, &m_methods->tokenizer) !=
-                    SQLITE_OK ||
-        m_methods->tokenizer.xCreate(userData, arguments, 2, &m_tokenizer) != SQLITE_OK)
+    // xCreate takes the options as const char**, which the constant array can't give; the index
+    // gets the same ones through TokenizerSpec.
+    std::array<const char*, kTokenizerOptions.size()> options = kTokenizerOptions;
+    if (!api ||
+        api->xFindTokenizer(api, kTokenizerName, &userData, &m_methods->tokenizer) != SQLITE_OK ||
+        m_methods->tokenizer.xCreate(userData, options.data(), static_cast<int>(options.size()),
+                                     &m_tokenizer) != SQLITE_OK)
     {
         sqlite3_close(m_db);
         throw std::runtime_error("SQLite has no FTS5 unicode61 tokenizer");
@@ -108,33 +118,35 @@ Keywords KeywordSplitter::Split(std::string_view typed) const
     {
         throw std::runtime_error("SQLite could not split the keywords");
     }
-    // "hous" may become Houston; "C#" and "york " are finished words.
-    collected.keywords.lastIsPrefix =
-        !collected.keywords.words.empty() &&
-        static_cast<std::size_t>(collected.lastEnd) == text.size();
+    // "hous" and "hous*" may become Houston; "C#" and "york " are finished words.
+    for (std::size_t i = 0; i < collected.keywords.size(); ++i)
+    {
+        const std::size_t end = collected.ends[i];
+        collected.keywords[i].prefix = end == text.size() || text[end] == '*';
+    }
     return std::move(collected.keywords);
 }
 
 std::optional<std::string> MatchExpression(const Keywords& keywords)
 {
-    if (keywords.words.empty())
+    if (keywords.empty())
         return std::nullopt;
     std::string expression;
-    for (const std::string& word : keywords.words)
+    for (const Keyword& keyword : keywords)
     {
         if (!expression.empty())
             expression += " AND ";
         expression += '"';
-        for (char c : word)
+        for (char c : keyword.text)
         {
             expression += c;
             if (c == '"')
                 expression += '"';
         }
         expression += '"';
+        if (keyword.prefix)
+            expression += '*';
     }
-    if (keywords.lastIsPrefix)
-        expression += '*';
     return expression;
 }
 

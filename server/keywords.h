@@ -3,6 +3,7 @@
 // would drop (punctuation, symbols) is dropped here instead of becoming a phrase of nothing.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,21 +16,29 @@ struct Fts5Tokenizer;
 namespace tnews::server
 {
 
-/// Longest keyword text answered, in bytes; longer texts get a 400 page.
-inline constexpr std::size_t kMaxKeywordBytes = 256;
+/// Longest keyword text answered, in characters; longer texts get a page that says so.
+inline constexpr std::size_t kMaxKeywordCharacters = 256;
 
-/// The tokenizer of the search index with its options, as CREATE VIRTUAL TABLE's tokenize=
-/// names it: Unicode letters and digits make words, case and accents are folded away.
-inline constexpr const char* kSearchTokenizer = "unicode61 remove_diacritics 2";
+/// The tokenizer of the search index and its options: Unicode letters and digits make words,
+/// case and accents are folded away.
+inline constexpr const char* kTokenizerName = "unicode61";
+inline constexpr std::array<const char*, 2> kTokenizerOptions = {"remove_diacritics", "2"};
 
-/// The words of a keyword text as the index holds them.
-struct Keywords
+/// The tokenizer as CREATE VIRTUAL TABLE's tokenize= names it: "unicode61 remove_diacritics 2".
+std::string TokenizerSpec();
+
+/// A word of a keyword text as the index holds it.
+struct Keyword
 {
-    std::vector<std::string> words; // folded: "montreal" for "MONTRÉAL"
-    bool lastIsPrefix = false;      // the text ends inside its last word, which may go on
+    std::string text;    // folded: "montreal" for "MONTRÉAL"
+    bool prefix = false; // it may go on: a "*" follows it, or the text ends inside it
+
+    friend bool operator==(const Keyword&, const Keyword&) = default;
 };
 
-/// Splits keyword texts with kSearchTokenizer. One splitter serves one thread at a time.
+using Keywords = std::vector<Keyword>;
+
+/// Splits keyword texts with the index's tokenizer. One splitter serves one thread at a time.
 class KeywordSplitter
 {
 public:
@@ -39,8 +48,9 @@ public:
     KeywordSplitter(const KeywordSplitter&) = delete;
     KeywordSplitter& operator=(const KeywordSplitter&) = delete;
 
-    /// The words of `typed`, malformed UTF-8 read as U+FFFD (which is no letter). Throws
-    /// std::runtime_error if the tokenizer fails.
+    /// The words of `typed`, malformed UTF-8 read as U+FFFD (which is no letter). A word is a
+    /// prefix when "*" follows it or the text ends in it. Throws std::runtime_error if the
+    /// tokenizer fails.
     Keywords Split(std::string_view typed) const;
 
 private:
@@ -52,8 +62,8 @@ private:
 };
 
 /// An FTS5 MATCH expression requiring every word: each quoted as an FTS string, joined by AND,
-/// the last one a prefix when `keywords.lastIsPrefix`. Nothing when there is no word. Bind the
-/// result as a parameter; it is never SQL.
+/// a prefix query where the word is a prefix. Nothing when there is no word. Bind the result as
+/// a parameter; it is never SQL.
 std::optional<std::string> MatchExpression(const Keywords& keywords);
 
 } // namespace tnews::server

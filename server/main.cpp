@@ -116,7 +116,8 @@ int Run(const ServerOptions& options, const char* argv0)
             std::filesystem::create_directories(options.state);
             corrections = std::make_unique<CorrectionsStore>(options.state);
         }
-        site.emplace(std::move(files), options.latest, corrections.get());
+        site.emplace(std::move(files), options.latest,
+                     SiteOptions{.publicHost = options.publicHost, .corrections = corrections.get()});
     }
     catch (const std::exception& error)
     {

@@ -3,7 +3,7 @@
 namespace tnews::server
 {
 
-SharedPage PageCache::Find(const std::string& key) const
+SharedEncodedPage PageCache::Find(const std::string& key) const
 {
     std::lock_guard lock(m_mutex);
     const auto found = m_index.find(key);
@@ -13,9 +13,9 @@ SharedPage PageCache::Find(const std::string& key) const
     return found->second->second;
 }
 
-void PageCache::Insert(const std::string& key, SharedPage page)
+void PageCache::Insert(const std::string& key, SharedEncodedPage page)
 {
-    if (key.size() + page->size() > m_capacity)
+    if (key.size() + page->Size() > m_capacity)
         return;
     std::lock_guard lock(m_mutex);
     if (m_index.contains(key))

@@ -1,9 +1,10 @@
 // Pages already rendered for a request, kept so that asking again costs a lookup.
 #pragma once
 
+#include "encoded_page.h"
+
 #include <cstddef>
 #include <list>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -12,11 +13,8 @@
 namespace tnews::server
 {
 
-/// A page, shared by the cache and the answers that send it.
-using SharedPage = std::shared_ptr<const std::string>;
-
 /// A least-recently-used map from keys to pages, holding at most `capacityBytes` of keys and
-/// pages together; safe to use from any number of threads at once.
+/// pages (in all their forms) together; safe to use from any number of threads at once.
 class PageCache
 {
 public:
@@ -24,17 +22,17 @@ public:
 
     /// The page stored under `key`, which becomes the most recently used; null if there is
     /// none.
-    SharedPage Find(const std::string& key) const;
+    SharedEncodedPage Find(const std::string& key) const;
 
     /// Stores `page` (not null) under `key`, dropping the least recently used pages until all
     /// fit. A page larger than the whole capacity is not stored.
-    void Insert(const std::string& key, SharedPage page);
+    void Insert(const std::string& key, SharedEncodedPage page);
 
 private:
-    using Entry = std::pair<std::string, SharedPage>; // key, page
+    using Entry = std::pair<std::string, SharedEncodedPage>; // key, page
     static std::size_t Size(const Entry& entry)
     {
-        return entry.first.size() + entry.second->size();
+        return entry.first.size() + entry.second->Size();
     }
 
     const std::size_t m_capacity;

@@ -120,4 +120,17 @@ std::string AskForWordPage(const RegionInfo& region, std::string_view typed)
     return HtmlPage("Search " + adjective + " newspapers - " + std::string(kSiteName), body);
 }
 
+std::string TooManyCharactersPage(const RegionInfo& region, std::string_view typed,
+                                  std::size_t characters, std::size_t limit)
+{
+    const std::string adjective(RegionAdjective(region));
+    std::string body = "<h1>Search " + EscapeHtml(adjective) + " newspapers</h1>\n";
+    body += "<p>Your search is too long to look up: it has " + std::to_string(characters) +
+            " characters, and a search may have at most " + std::to_string(limit) + ". ";
+    body += "A few words of a newspaper's name, its city or its " + std::string(region.placeKey) +
+            " are enough.</p>\n";
+    body += "<p>You searched for " + TypedText(typed) + ".</p>\n";
+    return HtmlPage("Search " + adjective + " newspapers - " + std::string(kSiteName), body);
+}
+
 } // namespace tnews::server

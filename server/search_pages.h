@@ -38,4 +38,9 @@ std::string SearchPageLink(const RegionInfo& region, std::string_view typed, std
 /// text: it asks for words typed into the box.
 std::string AskForWordPage(const RegionInfo& region, std::string_view typed);
 
+/// The answer to a keyword text of `characters` characters, more than the `limit` searched: it
+/// says so in a reader's words and shows the text as typed.
+std::string TooManyCharactersPage(const RegionInfo& region, std::string_view typed,
+                                  std::size_t characters, std::size_t limit);
+
 } // namespace tnews::server

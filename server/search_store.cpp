@@ -6,10 +6,12 @@
 
 #include <sqlite3.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <map>
-#include <new>
 #include <numeric>
 #include <stdexcept>
 
@@ -21,6 +23,37 @@ namespace
 // One table per region, so a search reads only its region's part of the index.
 constexpr std::array<std::string_view, 3> kRegionCodes = {"c", "u", "i"};
 constexpr std::string_view kCuratedSource = "curated";
+
+// SQLite's virtual machine instructions between two looks at a search's budget: some
+// microseconds of work, against a clock read that costs well under one.
+constexpr int kInstructionsPerCheck = 1000;
+
+// The processor time this thread has used. A search's budget counts its own work, not the time
+// other threads or processes held the core, so a busy machine doesn't turn searches away.
+std::chrono::nanoseconds ThreadCpuTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
+// The point in the thread's processor time past which a search gives up.
+class CpuDeadline
+{
+public:
+    explicit CpuDeadline(std::chrono::nanoseconds budget) : m_end(ThreadCpuTime() + budget) {}
+
+    bool Passed() const { return ThreadCpuTime() > m_end; }
+
+    void ThrowIfPassed() const
+    {
+        if (Passed())
+            throw SearchOverBudget("the search used up its time budget");
+    }
+
+private:
+    std::chrono::nanoseconds m_end;
+};
 
 // Row ids follow the size proxy (RankOrder), so the matches come in that order.
 std::string SearchSql(std::string_view table)
@@ -87,13 +120,15 @@ std::vector<std::size_t> RankOrder(const catalogue::Catalogue& catalogue, const 
     const auto& papers = catalogue.papers;
     std::vector<std::size_t> ranked(papers.size());
     std::iota(ranked.begin(), ranked.end(), std::size_t{0});
-    auto curated = [&](std::size_t i)
-    { return std::ranges::find(papers[i].sources, kCuratedSource) != papers[i].sources.end(); };
+    std::vector<bool> curated(papers.size());
+    for (std::size_t i = 0; i < papers.size(); ++i)
+        curated[i] =
+            std::ranges::find(papers[i].sources, kCuratedSource) != papers[i].sources.end();
     std::ranges::stable_sort(ranked,
                              [&](std::size_t a, std::size_t b)
                              {
-                                 if (curated(a) != curated(b))
-                                     return curated(a);
+                                 if (curated[a] != curated[b])
+                                     return static_cast<bool>(curated[a]);
                                  if (papers[a].sources.size() != papers[b].sources.size())
                                      return papers[a].sources.size() > papers[b].sources.size();
                                  return order.Less(papers[a].name, papers[b].name);
@@ -140,6 +175,21 @@ std::string LanguagePlaces(const catalogue::Catalogue& catalogue, const catalogu
     return names;
 }
 
+// True if one of `words` (each followed by a blank) is `keyword`, or starts with it when it is a
+// prefix.
+bool HasWord(std::string_view words, const Keyword& keyword)
+{
+    for (std::size_t start = 0; start < words.size();)
+    {
+        const std::size_t end = words.find(' ', start);
+        const std::string_view word = words.substr(start, end - start);
+        if (keyword.prefix ? word.starts_with(keyword.text) : word == keyword.text)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 } // namespace
 
 bool IsKeywordStartText(std::string_view typed)
@@ -184,7 +234,7 @@ public:
         for (std::string_view code : kRegionCodes)
         {
             Execute(m_db, "CREATE VIRTUAL TABLE " + TableName(code) +
-                              " USING fts5(name, city, place, tokenize = '" + kSearchTokenizer +
+                              " USING fts5(name, city, place, tokenize = '" + TokenizerSpec() +
                               "', prefix = '1 2 3')");
         }
         std::array<Statement, kRegionCodes.size()> inserts;
@@ -230,38 +280,44 @@ public:
         return image;
     }
 
-    // A copy of the database `image`. Copying the bytes takes microseconds where filling the
-    // index takes milliseconds, which piled up when many threads searched for the first time.
+    // The database `image`, read where it is: every connection shares the one copy, read-only.
+    // Opening takes microseconds where filling the index takes milliseconds, which piled up when
+    // many threads searched for the first time.
     void Load(const std::vector<unsigned char>& image)
     {
         const auto size = static_cast<sqlite3_int64>(image.size());
-        auto* bytes = static_cast<unsigned char*>(sqlite3_malloc64(image.size()));
-        if (!bytes)
-            throw std::bad_alloc();
-        std::copy(image.begin(), image.end(), bytes);
-        // SQLite takes ownership of `bytes` even when this fails.
-        if (sqlite3_deserialize(m_db, "main", bytes, size, size,
-                                SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) !=
-            SQLITE_OK)
+        // Read-only and never freed by SQLite, so the const_cast writes nothing.
+        if (sqlite3_deserialize(m_db, "main", const_cast<unsigned char*>(image.data()), size, size,
+                                SQLITE_DESERIALIZE_READONLY) != SQLITE_OK)
         {
             ThrowSqliteError(m_db, "deserialize");
         }
         PrepareSearch();
     }
 
-    // Row ids of the matches of `match` in region `slot`, in order.
-    std::vector<std::size_t> Search(std::size_t slot, const std::string& match)
+    // Row ids of the matches of `match` in region `slot`, in order. Throws SearchOverBudget when
+    // `deadline` passes first.
+    std::vector<std::size_t> Search(std::size_t slot, const std::string& match,
+                                    const CpuDeadline& deadline)
     {
         sqlite3_stmt* statement = m_search[slot].get();
         sqlite3_reset(statement);
         BindText(m_db, statement, 1, match);
+        sqlite3_progress_handler(
+            m_db, kInstructionsPerCheck,
+            [](void* context)
+            { return static_cast<const CpuDeadline*>(context)->Passed() ? 1 : 0; },
+            const_cast<CpuDeadline*>(&deadline));
         std::vector<std::size_t> rows;
         int status = SQLITE_ROW;
         while ((status = sqlite3_step(statement)) == SQLITE_ROW)
             rows.push_back(static_cast<std::size_t>(sqlite3_column_int64(statement, 0)));
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        sqlite3_reset(statement);
+        if (status == SQLITE_INTERRUPT)
+            deadline.ThrowIfPassed();
         if (status != SQLITE_DONE)
             ThrowSqliteError(m_db, "search");
-        sqlite3_reset(statement);
         return rows;
     }
 
@@ -291,12 +347,23 @@ SearchStore::SearchStore(const catalogue::Catalogue& catalogue, const Alphabetic
     first->Fill(catalogue, ranked);
     m_image = first->Image();
     m_rows.reserve(ranked.size());
+    const auto appendWords = [&](std::string_view text)
+    {
+        for (const Keyword& word : first->Splitter().Split(text))
+            m_words.append(word.text).append(" ");
+        if (m_words.size() > std::numeric_limits<std::uint32_t>::max())
+            throw std::length_error("too many words to index");
+        return static_cast<std::uint32_t>(m_words.size());
+    };
     for (std::size_t paper : ranked)
     {
-        const catalogue::Paper& p = catalogue.papers[paper];
-        m_rows.push_back(
-            Row{paper, first->Splitter().Split(p.name).words, first->Splitter().Split(p.city).words});
+        Row row{static_cast<std::uint32_t>(paper), static_cast<std::uint32_t>(m_words.size()), 0,
+                0};
+        row.city = appendWords(catalogue.papers[paper].name);
+        row.end = appendWords(catalogue.papers[paper].city);
+        m_rows.push_back(row);
     }
+    m_words.shrink_to_fit();
     // The filling connection is not kept: FTS5 walks every slot of its table of pending writes
     // before each prefix query, and filling grew that table to thousands of slots, which cost
     // a third of a search's time. Connections loaded from the image start with a small one.
@@ -304,21 +371,17 @@ SearchStore::SearchStore(const catalogue::Catalogue& catalogue, const Alphabetic
 
 SearchStore::~SearchStore() = default;
 
-int SearchStore::Tier(const Row& row, const Keywords& keywords)
+int SearchStore::Tier(const Row& row, const Keywords& keywords) const
 {
+    const std::string_view words(m_words);
+    const std::string_view name = words.substr(row.name, row.city - row.name);
+    const std::string_view city = words.substr(row.city, row.end - row.city);
     int tier = 0;
-    for (std::size_t i = 0; i < keywords.words.size(); ++i)
+    for (const Keyword& keyword : keywords)
     {
-        const std::string& word = keywords.words[i];
-        const bool prefix = keywords.lastIsPrefix && i + 1 == keywords.words.size();
-        const auto matches = [&](const std::vector<std::string>& tokens)
-        {
-            return std::ranges::any_of(tokens, [&](const std::string& token)
-                                       { return prefix ? token.starts_with(word) : token == word; });
-        };
-        if (matches(row.name))
+        if (HasWord(name, keyword))
             continue;
-        if (!matches(row.city))
+        if (!HasWord(city, keyword))
             return 2;
         tier = 1;
     }
@@ -326,27 +389,47 @@ int SearchStore::Tier(const Row& row, const Keywords& keywords)
 }
 
 SearchResult SearchStore::Search(const RegionInfo& region, std::string_view typed,
-                                 std::size_t offset, std::size_t count) const
+                                 std::size_t offset, std::size_t count,
+                                 std::chrono::nanoseconds budget) const
 {
+    const CpuDeadline deadline(budget);
     const std::size_t slot = RegionSlot(region);
     std::unique_ptr<Connection> connection = Acquire();
     SearchResult result;
-    const Keywords keywords = connection->Splitter().Split(typed);
-    result.hasWords = !keywords.words.empty() && !IsKeywordStartText(typed);
+    Keywords keywords;
     std::vector<std::size_t> rows;
-    if (result.hasWords)
-        rows = connection->Search(slot, *MatchExpression(keywords));
+    try
+    {
+        keywords = connection->Splitter().Split(typed);
+        result.hasWords = !keywords.empty() && !IsKeywordStartText(typed);
+        if (result.hasWords)
+            rows = connection->Search(slot, *MatchExpression(keywords), deadline);
+    }
+    catch (const SearchOverBudget&)
+    {
+        // The connection is sound, only interrupted. After any other failure it is dropped.
+        Release(std::move(connection));
+        throw;
+    }
     Release(std::move(connection));
 
     // The index finds the papers; which of their fields hold the words decides their rank.
-    // The rows come in size order, which each tier keeps.
+    // The rows come in size order, which each tier keeps, so the page needs no more than its
+    // end's worth of each tier, and no more rows at all once the first tier fills it: a word
+    // of one letter matches most of a region.
     result.total = rows.size();
+    const std::size_t wanted = offset + count;
     std::array<std::vector<std::size_t>, 3> tiers;
-    for (std::size_t row : rows)
+    for (std::size_t i = 0; i < rows.size() && tiers[0].size() < wanted; ++i)
     {
-        const Row& found = m_rows[row - 1];
-        tiers[static_cast<std::size_t>(Tier(found, keywords))].push_back(found.paper);
+        if (i % 4096 == 0)
+            deadline.ThrowIfPassed();
+        const Row& found = m_rows[rows[i] - 1];
+        auto& tier = tiers[static_cast<std::size_t>(Tier(found, keywords))];
+        if (tier.size() < wanted)
+            tier.push_back(found.paper);
     }
+    deadline.ThrowIfPassed();
     std::size_t skip = offset;
     for (const std::vector<std::size_t>& tier : tiers)
     {

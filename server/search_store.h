@@ -5,9 +5,12 @@
 #include "catalogue/catalogue_file.h"
 #include "keywords.h"
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +27,13 @@ struct SearchResult
 
 /// True if `typed` is the keyword box's start text, which the program may send untouched.
 bool IsKeywordStartText(std::string_view typed);
+
+/// Thrown by SearchStore::Search for a search that used up its time budget.
+class SearchOverBudget : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
 
 /// An in-memory full-text index of each paper's name, city, place and the place's other names
 /// (its alias records, and the places a same-as rule sends to it), and the names of the places
@@ -43,30 +53,38 @@ public:
     /// place's other names, `count` of them from position `offset`. Ranked: papers with every
     /// word in the name, then in name and city, then the rest; among equals the larger papers
     /// first, by a proxy (no circulation is known): papers of the curated list, then papers that
-    /// more sources list, then by name. Throws std::runtime_error if SQLite fails.
+    /// more sources list, then by name. Throws SearchOverBudget once the search has taken more
+    /// than `budget` of its thread's processor time, and std::runtime_error if SQLite fails.
     SearchResult Search(const RegionInfo& region, std::string_view typed, std::size_t offset,
-                        std::size_t count) const;
+                        std::size_t count, std::chrono::nanoseconds budget) const;
 
 private:
     class Connection;
 
-    // A row of the index: its paper and the words of its name and city as the index has them.
+    // A row of the index: its paper, and where the words of its name and of its city are in
+    // m_words. Kept this small because a catalogue ten times today's has a million and a half
+    // words.
     struct Row
     {
-        std::size_t paper; // index in the catalogue's papers
-        std::vector<std::string> name;
-        std::vector<std::string> city;
+        std::uint32_t paper; // index in the catalogue's papers
+        std::uint32_t name;  // the name's words from here,
+        std::uint32_t city;  // the city's words from here,
+        std::uint32_t end;   // up to here
     };
 
     // 0 when every word of `keywords` is in the row's name, 1 when each is in its name or city,
     // 2 otherwise (some word only in the place's names).
-    static int Tier(const Row& row, const Keywords& keywords);
+    int Tier(const Row& row, const Keywords& keywords) const;
 
     std::unique_ptr<Connection> Acquire() const;
     void Release(std::unique_ptr<Connection> connection) const;
 
-    std::vector<Row> m_rows;            // by row id - 1
-    std::vector<unsigned char> m_image; // the filled database, copied into new connections
+    std::vector<Row> m_rows; // by row id - 1
+    // The words of the rows' names and cities as the index has them, each followed by a blank,
+    // which no word holds.
+    std::string m_words;
+    // The filled database, which every connection reads (and none writes); it outlives them.
+    std::vector<unsigned char> m_image;
     // Connections not in use. Each thread takes one for the length of a query, so SQLite never
     // sees two threads on one connection; the pool grows to the number of concurrent searches.
     mutable std::mutex m_mutex;

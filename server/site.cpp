@@ -8,8 +8,14 @@
 #include "listing_pages.h"
 #include "search_pages.h"
 
+#include "directory/utf8.h"
+
+#include <malloc.h>
+
 #include <algorithm>
+#include <future>
 #include <initializer_list>
+#include <map>
 #include <optional>
 
 namespace tnews::server
@@ -26,19 +32,36 @@ constexpr std::string_view kPageKey = "page";
 // More pages than a search can have; a longer number is refused before it is read.
 constexpr std::size_t kMaxPageDigits = 6;
 
-Response HtmlResponse(int status, SharedPage body)
+// Behind credentials: the user's own cache may keep a page for a minute, no shared one may.
+constexpr std::string_view kPrivate = "private, max-age=60";
+// The same for everyone: shared caches too, for five minutes, so a reload shows soon.
+constexpr std::string_view kPublic = "public, max-age=300";
+// Error pages say what was wrong with one request.
+constexpr std::string_view kNoStore = "no-store";
+
+using Headers = std::vector<std::pair<std::string, std::string>>;
+
+// The pages load nothing, run nothing and only style themselves; say so to the browser, and ask
+// Windows' browser component for its newest document mode, whose CSS the pages are written for.
+Headers HtmlHeaders()
 {
-    Response response;
-    response.status = status;
-    // The pages load nothing, run nothing and only style themselves; say so to the browser.
-    response.headers = {
+    return {
         {"Content-Type", "text/html; charset=utf-8"},
         {"Content-Security-Policy",
          "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'"},
         {"X-Content-Type-Options", "nosniff"},
+        {"X-UA-Compatible", "IE=edge"},
     };
-    response.body = std::move(body);
-    return response;
+}
+
+// Only printable ASCII of an exception's message goes to the error log, which a client must
+// not be able to forge lines in.
+std::string Printable(std::string_view text)
+{
+    std::string printable;
+    for (char c : text.substr(0, 256))
+        printable += c >= 0x20 && c < 0x7F ? c : '?';
+    return printable;
 }
 
 // A page number as a link writes it: 1 to 999999, without sign, blanks or leading zeros.
@@ -71,19 +94,13 @@ std::string_view StatusTitle(int status)
         return "Request too large";
     case 414:
         return "Address too long";
+    case 503:
+        return "Server busy";
     case 500:
         return "Server error";
     default:
         return status >= 500 ? "Server error" : "Bad request";
     }
-}
-
-Response Unauthorized(std::string_view realm)
-{
-    Response response = ErrorResponse(
-        401, "This page needs the user name and password that Tavi's Newspapers sends.");
-    response.headers.emplace_back("WWW-Authenticate", "Basic realm=\"" + std::string(realm) + "\"");
-    return response;
 }
 
 std::string Quoted(std::string_view text)
@@ -103,44 +120,6 @@ const std::string* FindParam(const Request& request, std::string_view key)
     return found;
 }
 
-// A 400 response if one of `keys` is given more than once: the server refuses rather than
-// guess which one the client meant.
-std::optional<Response> RepeatedKeyError(const Request& request,
-                                         std::initializer_list<std::string_view> keys)
-{
-    for (std::string_view key : keys)
-    {
-        const auto count = std::ranges::count(
-            request.query, key, [](const auto& p) -> std::string_view { return p.first; });
-        if (count > 1)
-            return ErrorResponse(400, "The parameter " + Quoted(key) + " is given more than once.");
-    }
-    return std::nullopt;
-}
-
-// Only a plausible host[:port] goes into the link back to the publisher's page; anything else
-// gets a relative link.
-bool IsPlainHost(std::string_view host)
-{
-    return !host.empty() && host.size() <= 255 &&
-           std::ranges::all_of(host,
-                               [](char c)
-                               {
-                                   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                          (c >= '0' && c <= '9') || c == '.' || c == '-' ||
-                                          c == ':' || c == '[' || c == ']';
-                               });
-}
-
-// The scripts check credentials before anything else and answer 401 exactly when they are
-// missing or wrong, so any other answer of theirs was given to the user they name.
-Response Authenticated(Response response)
-{
-    if (response.status != 401)
-        response.user = kUserName;
-    return response;
-}
-
 std::string ListingKey(const RegionInfo& region, std::string_view place)
 {
     return std::string(region.code) + '\n' + std::string(place);
@@ -151,9 +130,28 @@ std::string SearchKey(const RegionInfo& region, std::string_view typed, std::siz
     return std::to_string(page) + '\n' + ListingKey(region, typed);
 }
 
+std::size_t CharacterCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        NextCodePoint(text, pos);
+    return count;
+}
+
+using PapersByPlace =
+    std::map<std::pair<const RegionInfo*, std::string_view>, std::vector<const catalogue::Paper*>>;
+
+PapersByPlace GroupByPlace(const catalogue::Catalogue& catalogue)
+{
+    PapersByPlace places;
+    for (const catalogue::Paper& paper : catalogue.papers)
+        places[{paper.region, paper.place}].push_back(&paper);
+    return places;
+}
+
 // What the page of `place` shows: its own papers, or, without any, what its rule gives.
-PlaceListing ListingOf(const catalogue::Catalogue& catalogue, const RegionInfo& region,
-                       std::string_view place)
+PlaceListing ListingOf(const catalogue::Catalogue& catalogue, const PapersByPlace& byPlace,
+                       const RegionInfo& region, std::string_view place)
 {
     PlaceListing listing{&region, place, nullptr, nullptr, {}, catalogue.sources};
     const auto note = std::ranges::find_if(catalogue.notes, [&](const catalogue::PlaceNote& n)
@@ -162,11 +160,8 @@ PlaceListing ListingOf(const catalogue::Catalogue& catalogue, const RegionInfo& 
         listing.note = &*note;
     const auto papersOf = [&](std::string_view which)
     {
-        for (const catalogue::Paper& paper : catalogue.papers)
-        {
-            if (paper.region == &region && paper.place == which)
-                listing.papers.push_back(&paper);
-        }
+        if (const auto found = byPlace.find({&region, which}); found != byPlace.end())
+            listing.papers = found->second;
     };
     papersOf(place);
     if (!listing.papers.empty())
@@ -193,6 +188,98 @@ PlaceListing ListingOf(const catalogue::Catalogue& catalogue, const RegionInfo& 
 
 } // namespace
 
+// A page with what goes with it, before the request's Accept-Encoding and If-None-Match choose
+// what is sent.
+struct Site::Reply
+{
+    int status = 200;
+    SharedEncodedPage page;
+    Headers headers; // those of the page's kind
+    std::string_view cacheControl = kNoStore;
+    std::string user;    // see Response::user
+    std::string problem; // see Response::problem
+};
+
+namespace
+{
+
+using Reply = Site::Reply;
+
+Reply HtmlReply(int status, SharedEncodedPage page, std::string_view cacheControl)
+{
+    return Reply{status, std::move(page), HtmlHeaders(), cacheControl, {}, {}};
+}
+
+Reply ErrorReply(int status, std::string_view message)
+{
+    return HtmlReply(status, PlainPage(ErrorPage(StatusTitle(status), message)), kNoStore);
+}
+
+// The response that sends `reply` to `request` (none: as it is): gzipped if the request
+// prefers it, and 304 without a body when the request already has this page.
+Response Finish(const Request* request, Reply reply)
+{
+    const bool varies = reply.page->gzip != nullptr;
+    const Coding coding =
+        request ? ChooseCoding(request->acceptEncoding, varies) : Coding::Identity;
+    const std::string& etag = reply.page->Etag(coding);
+    Response response;
+    response.user = std::move(reply.user);
+    response.problem = std::move(reply.problem);
+    // What a 304 keeps of the page's fields (RFC 9110, 15.4.5).
+    Headers validators = {{"ETag", etag}, {"Cache-Control", std::string(reply.cacheControl)}};
+    if (varies)
+        validators.emplace_back("Vary", "Accept-Encoding");
+    if (request && reply.status == 200 && NoneMatchNames(request->ifNoneMatch, etag))
+    {
+        response.status = 304;
+        response.headers = std::move(validators);
+        return response;
+    }
+    response.status = reply.status;
+    response.headers = std::move(reply.headers);
+    response.headers.insert(response.headers.end(), validators.begin(), validators.end());
+    if (coding == Coding::Gzip)
+        response.headers.emplace_back("Content-Encoding", "gzip");
+    response.body = reply.page->Bytes(coding);
+    return response;
+}
+
+Reply Unauthorized(std::string_view realm)
+{
+    Reply reply =
+        ErrorReply(401, "This page needs the user name and password that Tavi's Newspapers sends.");
+    reply.headers.emplace_back("WWW-Authenticate", "Basic realm=\"" + std::string(realm) + "\"");
+    return reply;
+}
+
+// A 400 reply if one of `keys` is given more than once: the server refuses rather than guess
+// which one the client meant.
+std::optional<Reply> RepeatedKeyError(const Request& request,
+                                      std::initializer_list<std::string_view> keys)
+{
+    for (std::string_view key : keys)
+    {
+        const auto count = std::ranges::count(
+            request.query, key, [](const auto& p) -> std::string_view { return p.first; });
+        if (count > 1)
+            return ErrorReply(400, "The parameter " + Quoted(key) + " is given more than once.");
+    }
+    return std::nullopt;
+}
+
+// The scripts check credentials before anything else and answer 401 exactly when they are
+// missing or wrong, so any other answer of theirs was given to the user they name.
+template <typename Answer>
+Answer Authenticated(Answer answer)
+{
+    if (answer.status != 401)
+        answer.user = kUserName;
+    return answer;
+}
+
+} // namespace
+
 std::string_view Response::Header(std::string_view name) const
 {
     for (const auto& [key, value] : headers)
@@ -205,36 +292,58 @@ std::string_view Response::Header(std::string_view name) const
 
 Response HtmlResponse(int status, std::string body)
 {
-    return HtmlResponse(status, std::make_shared<const std::string>(std::move(body)));
+    return Finish(nullptr, HtmlReply(status, PlainPage(std::move(body)), kNoStore));
 }
 
 Response ErrorResponse(int status, std::string_view message)
 {
-    return HtmlResponse(status, ErrorPage(StatusTitle(status), message));
+    return Finish(nullptr, ErrorReply(status, message));
 }
 
-Site::Site(SiteData data, Version latest, CorrectionsStore* corrections)
-    : Site(std::move(data), latest, corrections, Alphabetical())
+Site::Site(SiteData data, Version latest, SiteOptions options)
+    : Site(std::move(data), latest, std::move(options), Alphabetical())
 {
 }
 
-Site::Site(SiteData data, Version latest, CorrectionsStore* corrections, const Alphabetical& order)
+Site::Site(SiteData data, Version latest, SiteOptions options, const Alphabetical& order)
     : m_catalogue(std::move(data.catalogue)), m_checks(data.checks),
-      m_exports(std::move(data.exports)), m_latest(latest), m_store(m_catalogue, order),
-      m_corrections(std::make_unique<CorrectionDesk>(m_catalogue, corrections))
+      m_exports(std::move(data.exports)), m_latest(latest), m_options(std::move(options)),
+      m_corrections(std::make_unique<CorrectionDesk>(m_catalogue, m_options.corrections))
 {
+    // Start-up does three things apart: indexing for search, compressing the exports, the
+    // largest files by far, and rendering the listing pages. Each takes a third or more of
+    // it, so they run at once, the first two on threads of their own with an order of their
+    // own (an Alphabetical serves one thread).
+    auto store =
+        std::async(std::launch::async, [this]
+                   { return std::make_unique<const SearchStore>(m_catalogue, Alphabetical()); });
+    auto exports =
+        std::async(std::launch::async,
+                   [this]
+                   {
+                       std::vector<SharedEncodedPage> pages;
+                       for (const Export& file : m_exports)
+                           pages.push_back(file.bytes ? EncodePage(file.bytes) : nullptr);
+                       return pages;
+                   });
     // Listing pages never change while the server runs, so each is rendered once here.
+    const PapersByPlace byPlace = GroupByPlace(m_catalogue);
     for (const RegionInfo& region : Regions())
     {
         for (std::string_view place : region.places)
         {
-            m_listingPages.emplace(ListingKey(region, place),
-                                   std::make_shared<const std::string>(ListingPage(
-                                       ListingOf(m_catalogue, region, place), m_checks, order)));
+            m_listingPages.emplace(
+                ListingKey(region, place),
+                EncodePage(
+                    ListingPage(ListingOf(m_catalogue, byPlace, region, place), m_checks, order)));
         }
     }
-    m_publisherPage = std::make_shared<const std::string>(
-        PublisherPage(m_catalogue, m_checks, m_exports, m_latest));
+    m_publisherPage = EncodePage(PublisherPage(m_catalogue, m_checks, m_exports, m_latest));
+    m_exportPages = exports.get();
+    m_store = store.get();
+    // Start-up freed as much as it keeps (the catalogue's text, the index's filling, the
+    // compressors' buffers); glibc keeps freed memory for later unless asked to hand it back.
+    malloc_trim(0);
 }
 
 Site::~Site() = default;
@@ -245,44 +354,59 @@ Response Site::Handle(const Request& request) const noexcept
     {
         if (CorrectionDesk::Serves(request.path))
         {
-            return Authenticated(
-                HasBasicCredentials(request.authorization, kUserName, kListingPassword)
-                    ? m_corrections->Answer(request)
-                    : Unauthorized(kDirectoryRealm));
+            // The forms are made for each request and answer POSTs: never compressed, cached
+            // or answered 304.
+            return HasBasicCredentials(request.authorization, kUserName, kListingPassword)
+                       ? Authenticated(m_corrections->Answer(request))
+                       : Finish(&request, Unauthorized(kDirectoryRealm));
         }
-        if (request.method != "GET" && request.method != "HEAD")
-        {
-            Response response = ErrorResponse(405, "The method " + Quoted(request.method) +
-                                                       " is not allowed; use GET or HEAD.");
-            response.headers.emplace_back("Allow", "GET, HEAD");
-            return response;
-        }
-        if (request.path == "/")
-            return HtmlResponse(200, m_publisherPage);
-        if (request.path == kUpdatePath)
-            return Authenticated(HandleUpdate(request));
-        if (request.path.starts_with(kExportsPath))
-            return HandleExport(std::string_view(request.path).substr(kExportsPath.size()));
-        if (request.path.starts_with(kDirectoryPrefix))
-        {
-            const std::string_view script =
-                std::string_view(request.path).substr(kDirectoryPrefix.size());
-            for (const RegionInfo& region : Regions())
-            {
-                if (region.script == script)
-                    return Authenticated(HandleDirectory(region, request));
-            }
-        }
-        return ErrorResponse(404, "There is no page at " + Quoted(request.path) + ".");
+        return Finish(&request, Route(request));
+    }
+    catch (const std::exception& error)
+    {
+        // Running out of memory or a broken SQLite; the client learns nothing of it, the log
+        // does.
+        Response response = ErrorResponse(500, "The server could not answer this request.");
+        response.problem = "the handler failed: " + Printable(error.what());
+        return response;
     }
     catch (...)
     {
-        // Only running out of memory or a broken SQLite gets here; the client learns nothing.
-        return ErrorResponse(500, "The server could not answer this request.");
+        Response response = ErrorResponse(500, "The server could not answer this request.");
+        response.problem = "the handler failed";
+        return response;
     }
 }
 
-Response Site::HandleDirectory(const RegionInfo& region, const Request& request) const
+Site::Reply Site::Route(const Request& request) const
+{
+    if (request.method != "GET" && request.method != "HEAD")
+    {
+        Reply reply = ErrorReply(405, "The method " + Quoted(request.method) +
+                                          " is not allowed; use GET or HEAD.");
+        reply.headers.emplace_back("Allow", "GET, HEAD");
+        return reply;
+    }
+    if (request.path == "/")
+        return HtmlReply(200, m_publisherPage, kPublic);
+    if (request.path == kUpdatePath)
+        return Authenticated(HandleUpdate(request));
+    if (request.path.starts_with(kExportsPath))
+        return HandleExport(std::string_view(request.path).substr(kExportsPath.size()));
+    if (request.path.starts_with(kDirectoryPrefix))
+    {
+        const std::string_view script =
+            std::string_view(request.path).substr(kDirectoryPrefix.size());
+        for (const RegionInfo& region : Regions())
+        {
+            if (region.script == script)
+                return Authenticated(HandleDirectory(region, request));
+        }
+    }
+    return ErrorReply(404, "There is no page at " + Quoted(request.path) + ".");
+}
+
+Site::Reply Site::HandleDirectory(const RegionInfo& region, const Request& request) const
 {
     if (!HasBasicCredentials(request.authorization, kUserName, kListingPassword))
         return Unauthorized(kDirectoryRealm);
@@ -296,95 +420,111 @@ Response Site::HandleDirectory(const RegionInfo& region, const Request& request)
     const std::string* page = FindParam(request, kPageKey);
     const std::string expectedRegion = "region=" + std::string(region.regionValue);
     if (!regionValue)
-        return ErrorResponse(400, "The parameter " + Quoted(expectedRegion) + " is missing.");
+        return ErrorReply(400, "The parameter " + Quoted(expectedRegion) + " is missing.");
     if (*regionValue != region.regionValue)
     {
-        return ErrorResponse(400, "The region " + Quoted(*regionValue) + " is not answered by " +
-                                      std::string(region.script) + "; expected " +
-                                      Quoted(expectedRegion) + ".");
+        return ErrorReply(400, "The region " + Quoted(*regionValue) + " is not answered by " +
+                                   std::string(region.script) + "; expected " +
+                                   Quoted(expectedRegion) + ".");
     }
     if (place && keywords)
     {
-        return ErrorResponse(400, "Give either " + Quoted(placeKey) + " or " + Quoted(kKeywordKey) +
-                                      ", not both.");
+        return ErrorReply(400, "Give either " + Quoted(placeKey) + " or " + Quoted(kKeywordKey) +
+                                   ", not both.");
     }
     if (place)
     {
         if (page)
         {
-            return ErrorResponse(400, "The parameter " + Quoted(kPageKey) +
-                                          " belongs to a keyword search; a listing is one page.");
+            return ErrorReply(400, "The parameter " + Quoted(kPageKey) +
+                                       " belongs to a keyword search; a listing is one page.");
         }
         auto listing = m_listingPages.find(ListingKey(region, *place));
         if (listing == m_listingPages.end())
         {
-            return ErrorResponse(404, Quoted(*place) + " is not a " + placeKey + " of the " +
-                                          std::string(RegionAdjective(region)) + " newspapers.");
+            return ErrorReply(404, Quoted(*place) + " is not a " + placeKey + " of the " +
+                                       std::string(RegionAdjective(region)) + " newspapers.");
         }
-        return HtmlResponse(200, listing->second);
+        return HtmlReply(200, listing->second, kPrivate);
     }
     if (keywords)
         return HandleSearch(region, *keywords, page);
-    return ErrorResponse(400, "The parameter " + Quoted(placeKey) + " or " + Quoted(kKeywordKey) +
-                                  " is missing.");
+    return ErrorReply(400, "The parameter " + Quoted(placeKey) + " or " + Quoted(kKeywordKey) +
+                               " is missing.");
 }
 
-Response Site::HandleSearch(const RegionInfo& region, std::string_view typed,
-                           const std::string* pageValue) const
+// A search page is rendered on the request that first asks for it, so it is compressed there,
+// once, and kept compressed in the page cache for every later request.
+Site::Reply Site::HandleSearch(const RegionInfo& region, std::string_view typed,
+                               const std::string* pageValue) const
 {
-    if (typed.size() > kMaxKeywordBytes)
+    if (const std::size_t characters = CharacterCount(typed); characters > kMaxKeywordCharacters)
     {
-        return ErrorResponse(400, "The keywords are too long (" + std::to_string(typed.size()) +
-                                      " bytes); at most " + std::to_string(kMaxKeywordBytes) +
-                                      " are searched.");
+        return HtmlReply(
+            400, PlainPage(TooManyCharactersPage(region, typed, characters, kMaxKeywordCharacters)),
+            kNoStore);
     }
     const std::optional<std::size_t> page = pageValue ? ParsePageNumber(*pageValue) : 1;
     if (!page)
     {
-        return ErrorResponse(400, "The page " + Quoted(*pageValue) +
-                                      " is not a page number; pages count from 1.");
+        return ErrorReply(400, "The page " + Quoted(*pageValue) +
+                                   " is not a page number; pages count from 1.");
     }
     const std::string key = SearchKey(region, typed, *page);
-    if (SharedPage cached = m_searchPages.Find(key))
-        return HtmlResponse(200, std::move(cached));
-    const SearchResult result =
-        m_store.Search(region, typed, (*page - 1) * kSearchPageSize, kSearchPageSize);
+    if (SharedEncodedPage cached = m_searchPages.Find(key))
+        return HtmlReply(200, std::move(cached), kPrivate);
+    SearchResult result;
+    try
+    {
+        result = m_store->Search(region, typed, (*page - 1) * kSearchPageSize, kSearchPageSize,
+                                 m_options.searchBudget);
+    }
+    catch (const SearchOverBudget&)
+    {
+        Reply reply = ErrorReply(503, "This search took the server too long, so it was stopped. "
+                                      "Try again later, or with longer or fewer words.");
+        reply.problem = "search stopped at its budget of " +
+                        std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           m_options.searchBudget)
+                                           .count()) +
+                        " ms of processor time";
+        return reply;
+    }
     if (!result.hasWords)
-        return HtmlResponse(200, AskForWordPage(region, typed));
+        return HtmlReply(200, PlainPage(AskForWordPage(region, typed)), kPrivate);
     // Only a link edited by hand leads past the last page; say so rather than guess.
     if (const std::size_t pages = SearchPageCount(result.total); *page > pages)
     {
-        return ErrorResponse(400, "There is no page " + std::to_string(*page) +
-                                      " of this search; its " + std::to_string(result.total) +
-                                      " matches fill " + std::to_string(pages) +
-                                      (pages == 1 ? " page." : " pages."));
+        return ErrorReply(400, "There is no page " + std::to_string(*page) +
+                                   " of this search; its " + std::to_string(result.total) +
+                                   " matches fill " + std::to_string(pages) +
+                                   (pages == 1 ? " page." : " pages."));
     }
-    auto html = std::make_shared<const std::string>(
-        SearchPage(region, typed, *page, result, m_catalogue, m_checks));
+    SharedEncodedPage html =
+        EncodePage(SearchPage(region, typed, *page, result, m_catalogue, m_checks));
     m_searchPages.Insert(key, html);
-    return HtmlResponse(200, std::move(html));
+    return HtmlReply(200, std::move(html), kPrivate);
 }
 
-Response Site::HandleExport(std::string_view fileName) const
+Site::Reply Site::HandleExport(std::string_view fileName) const
 {
     const auto file = std::ranges::find(m_exports, fileName, &Export::fileName);
     if (file == m_exports.end() || !file->bytes)
-    {
-        return ErrorResponse(404, "There is no export " + Quoted(fileName) +
-                                      " on this server.");
-    }
-    Response response;
-    response.headers = {
-        {"Content-Type", file->contentType},
-        {"Content-Disposition", "attachment; filename=\"" + file->fileName + "\""},
-        {"Content-Security-Policy", "default-src 'none'"},
-        {"X-Content-Type-Options", "nosniff"},
-    };
-    response.body = file->bytes;
-    return response;
+        return ErrorReply(404, "There is no export " + Quoted(fileName) + " on this server.");
+    return Reply{200,
+                 m_exportPages[static_cast<std::size_t>(file - m_exports.begin())],
+                 {
+                     {"Content-Type", file->contentType},
+                     {"Content-Disposition", "attachment; filename=\"" + file->fileName + "\""},
+                     {"Content-Security-Policy", "default-src 'none'"},
+                     {"X-Content-Type-Options", "nosniff"},
+                 },
+                 kPublic,
+                 {},
+                 {}};
 }
 
-Response Site::HandleUpdate(const Request& request) const
+Site::Reply Site::HandleUpdate(const Request& request) const
 {
     if (!HasBasicCredentials(request.authorization, kUserName, kUpdatePassword))
         return Unauthorized(kUpdateRealm);
@@ -393,18 +533,18 @@ Response Site::HandleUpdate(const Request& request) const
         return *error;
     const std::string* version = FindParam(request, "version");
     if (!version)
-        return ErrorResponse(400, "The parameter " + Quoted("version=A.B.C") + " is missing.");
+        return ErrorReply(400, "The parameter " + Quoted("version=A.B.C") + " is missing.");
     const std::optional<Version> running = ParseVersion(*version);
     if (!running)
     {
-        return ErrorResponse(400, "The version " + Quoted(*version) +
-                                      " is malformed; expected three numbers from 0 to 32767, "
-                                      "as in " +
-                                      FormatVersion(m_latest) + ".");
+        return ErrorReply(400, "The version " + Quoted(*version) +
+                                   " is malformed; expected three numbers from 0 to 32767, "
+                                   "as in " +
+                                   FormatVersion(m_latest) + ".");
     }
-    const std::string publisherUrl =
-        IsPlainHost(request.host) ? PublisherWebsiteUrl(request.host) : std::string("/");
-    return HtmlResponse(200, UpdatePage(*running, m_latest, publisherUrl));
+    return HtmlReply(
+        200, PlainPage(UpdatePage(*running, m_latest, PublisherWebsiteUrl(m_options.publicHost))),
+        kPrivate);
 }
 
 } // namespace tnews::server

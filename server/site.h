@@ -2,12 +2,15 @@
 // response out, so tests and fuzzers can drive it directly.
 #pragma once
 
+#include "encoded_page.h"
 #include "page_cache.h"
 #include "paper_items.h"
 #include "search_store.h"
 #include "site_data.h"
+#include "tnews/build_config.h"
 #include "version.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +26,20 @@ class CorrectionsStore;
 
 /// Search pages kept for repeated searches, in bytes: some thousands of searches.
 inline constexpr std::size_t kSearchCacheBytes = 4 * 1024 * 1024;
+/// Processor time a search may take before it is stopped and answered 503: a hundred times what
+/// the slowest search of a catalogue ten times today's takes.
+inline constexpr std::chrono::milliseconds kSearchBudget{200};
+
+/// How a Site answers, beyond what it serves.
+struct SiteOptions
+{
+    /// host[:port] of the directory server as the program knows it; the update page links to
+    /// the publisher's page there. Never taken from a request.
+    std::string publicHost = std::string(DirectoryHost);
+    std::chrono::nanoseconds searchBudget = kSearchBudget;
+    /// Where readers' corrections go; it outlives the Site. Null: none are taken.
+    CorrectionsStore* corrections = nullptr;
+};
 
 struct Request
 {
@@ -36,8 +53,8 @@ struct Request
     std::string body;           // the request's body, whole; "" when it has none
     std::string origin;         // Origin header, "" if none
     std::string referer;        // Referer header, "" if none
-    std::string acceptEncoding; // Accept-Encoding header, "" if none
-    std::string ifNoneMatch;    // If-None-Match header, "" if none
+    std::string acceptEncoding; // Accept-Encoding fields, joined; "" if none
+    std::string ifNoneMatch;    // If-None-Match fields, joined; "" if none
 };
 
 struct Response
@@ -56,11 +73,13 @@ struct Response
     std::string_view Header(std::string_view name) const;
 };
 
-/// An HTML page answer with the security headers every page carries.
+/// An HTML page answer with the security headers every page carries, sent as it is and kept
+/// by no cache: a page made for one request.
 Response HtmlResponse(int status, std::string body);
 
 /// A complete HTML error response for `status` with the given explanation, carrying the same
-/// security headers as every other answer; used for errors the HTTP layer detects itself.
+/// security headers as every other answer and kept by no cache; used for errors the HTTP layer
+/// detects itself.
 Response ErrorResponse(int status, std::string_view message);
 
 /// The directory server's answers over one catalogue. Immutable after construction, so any
@@ -68,41 +87,46 @@ Response ErrorResponse(int status, std::string_view message);
 class Site
 {
 public:
-    /// Renders every listing page and indexes the catalogue of `data` for search. `latest` is
-    /// the newest program version, for the update script. Readers' corrections go to
-    /// `corrections`, which outlives the Site (null: none are taken). Throws std::runtime_error
-    /// if SQLite or ICU fails.
-    Site(SiteData data, Version latest, CorrectionsStore* corrections = nullptr);
+    /// Renders and compresses every listing page and export and indexes the catalogue of
+    /// `data` for search. `latest` is the newest program version, for the update script.
+    /// Throws std::runtime_error if SQLite, ICU or zlib fails.
+    Site(SiteData data, Version latest, SiteOptions options = {});
     ~Site();
 
     /// The answer to `request`; never throws. The correction forms answer as CorrectionDesk
     /// says, behind the listing credentials. Elsewhere methods other than GET and HEAD get 405,
     /// unknown paths and absent exports 404, missing or wrong credentials 401 (checked before
-    /// any parameter), bad parameters 400 and unknown places 404. A HEAD answer still carries
+    /// any parameter), bad parameters 400, unknown places 404, a search over its budget 503 and
+    /// a failure of the server's own 500, with `problem` set. A page comes gzipped when the
+    /// request's Accept-Encoding prefers it, with its entity tag, a Cache-Control fit for its
+    /// route, and 304 without a body when If-None-Match names it. A HEAD answer still carries
     /// the body; the HTTP layer drops it. An answer behind right credentials names their user.
     Response Handle(const Request& request) const noexcept;
 
-    /// The catalogue being served.
-    const catalogue::Catalogue& GetCatalogue() const { return m_catalogue; }
+    /// A page and what goes with it before the request chooses what is sent; see site.cpp.
+    struct Reply;
 
 private:
-    Site(SiteData data, Version latest, CorrectionsStore* corrections, const Alphabetical& order);
+    Site(SiteData data, Version latest, SiteOptions options, const Alphabetical& order);
 
-    Response HandleDirectory(const RegionInfo& region, const Request& request) const;
-    Response HandleSearch(const RegionInfo& region, std::string_view typed,
-                          const std::string* pageValue) const;
-    Response HandleUpdate(const Request& request) const;
-    Response HandleExport(std::string_view fileName) const;
+    Reply Route(const Request& request) const;
+    Reply HandleDirectory(const RegionInfo& region, const Request& request) const;
+    Reply HandleSearch(const RegionInfo& region, std::string_view typed,
+                       const std::string* pageValue) const;
+    Reply HandleUpdate(const Request& request) const;
+    Reply HandleExport(std::string_view fileName) const;
 
     catalogue::Catalogue m_catalogue;
     CheckResults m_checks;
     std::vector<Export> m_exports;
     Version m_latest;
-    SearchStore m_store;
-    std::unordered_map<std::string, SharedPage> m_listingPages; // ListingKey -> page
+    SiteOptions m_options;
+    std::unique_ptr<const SearchStore> m_store;                        // never null
+    std::unordered_map<std::string, SharedEncodedPage> m_listingPages; // ListingKey -> page
     // The catalogue never changes while the server runs, so neither does a search's page.
     mutable PageCache m_searchPages{kSearchCacheBytes}; // SearchKey -> page
-    SharedPage m_publisherPage;
+    SharedEncodedPage m_publisherPage;
+    std::vector<SharedEncodedPage> m_exportPages; // of m_exports, null for those absent
     std::unique_ptr<CorrectionDesk> m_corrections;
 };
 

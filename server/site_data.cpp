@@ -1,9 +1,6 @@
 #include "site_data.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include "catalogue/file_lines.h"
 
 namespace tnews::server
 {
@@ -17,13 +14,7 @@ std::shared_ptr<const std::string> ReadIfPresent(const std::filesystem::path& fi
     std::error_code error;
     if (!std::filesystem::exists(file, error))
         return nullptr;
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream contents;
-    if (in)
-        contents << in.rdbuf();
-    if (!in || in.bad() || std::filesystem::is_directory(file, error))
-        throw catalogue::CatalogueError(file.string() + ": cannot read: " + std::strerror(errno));
-    return std::make_shared<const std::string>(std::move(contents).str());
+    return std::make_shared<const std::string>(catalogue::ReadWholeFile(file));
 }
 
 } // namespace

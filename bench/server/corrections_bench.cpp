@@ -146,7 +146,7 @@ int main(int argc, char** argv)
                                                                .perHour = std::size_t(-1)});
     server::testing::TestServerOptions options;
     options.threads = server::kDefaultThreads;
-    options.corrections = &store;
+    options.site.corrections = &store;
     if (std::filesystem::exists(server::testing::RealCataloguePath()))
         options.catalogue = server::testing::RealCataloguePath();
     const server::testing::TestServer server(options);

@@ -7,6 +7,8 @@
 #include "export.h"
 #include "link_check.h"
 
+#include "catalogue/command_options.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -37,26 +39,22 @@ struct UsageError
     std::string message;
 };
 
-// "--name value" pairs and bare "--flag"s; anything else, or an option not in `known`, is a
-// usage error.
+// The options after the command's name, as both commands take them ("--name value" or
+// "--name=value", and bare "--flag"s), by name; a flag's value is "yes".
 std::map<std::string, std::string> ParseOptions(const std::vector<std::string>& args,
                                                 std::initializer_list<std::string_view> known,
                                                 std::initializer_list<std::string_view> flags)
 {
+    const std::vector<std::string_view> words(args.begin() + 1, args.end());
     std::map<std::string, std::string> options;
-    for (std::size_t i = 1; i < args.size(); ++i)
+    try
     {
-        const std::string& arg = args[i];
-        if (std::ranges::find(flags, arg) != flags.end())
-        {
-            options[arg] = "yes";
-            continue;
-        }
-        if (std::ranges::find(known, arg) == known.end())
-            throw UsageError{"unknown option \"" + arg + "\" for " + args[0]};
-        if (i + 1 == args.size())
-            throw UsageError{arg + " needs a value"};
-        options[arg] = args[++i];
+        for (CommandOption& option : tnews::ParseOptions(words, known, flags))
+            options[option.name] = option.value.value_or("yes");
+    }
+    catch (const OptionError& error)
+    {
+        throw UsageError{error.what() + std::string(" for ") + args[0]};
     }
     return options;
 }

@@ -7,25 +7,26 @@ tnews_die()
 }
 
 # The Debian packages that building and running the program and its server need: compiler and
-# build tools, wxWidgets with its web view, the server's HTTP (Boost.Beast), SQLite and ICU
-# (collation) libraries, the catalogue tool's JSON, HTTP client, CSV and gzip libraries (the
-# build runs it to make the server's catalogue), and fonts with the metrics of the window's
-# design.
+# build tools, wxWidgets with its web view, the server's HTTP (Boost.Beast), SQLite, ICU
+# (collation) and zlib (compression) libraries, the catalogue tool's JSON, HTTP client and CSV
+# libraries (the build runs it to make the server's catalogue; zlib reads a data set that comes
+# gzipped), and fonts with the metrics of the window's design.
 TNEWS_RUN_PACKAGES=(
     g++ cmake make pkg-config
     libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev libwebkit2gtk-4.0-dev
-    libboost-dev libsqlite3-dev libicu-dev
-    nlohmann-json3-dev libcurl4-openssl-dev libcsv-dev zlib1g-dev
+    libboost-dev libsqlite3-dev libicu-dev zlib1g-dev
+    nlohmann-json3-dev libcurl4-openssl-dev libcsv-dev
     fonts-dejavu-core fonts-liberation2
 )
 
 # What the tests add: GoogleTest, cpp-httplib for the loopback servers and clients of the tests
-# and benchmarks, openssl for the catalogue tool's test certificate, a virtual display with a
-# window manager and input for the GUI tests, clang with its fuzzing runtime for scripts/fuzz,
-# and the validators and tools of the packaging tests and scripts/screenshots.
+# and benchmarks, openssl for the catalogue tool's test certificate, nginx and curl for the
+# replicas behind a proxy, a virtual display with a window manager and input for the GUI tests,
+# clang with its fuzzing runtime for scripts/fuzz, and the validators and tools of the packaging
+# tests and scripts/screenshots.
 TNEWS_PACKAGES=(
     "${TNEWS_RUN_PACKAGES[@]}"
-    libgtest-dev libcpp-httplib-dev openssl
+    libgtest-dev libcpp-httplib-dev openssl nginx curl
     xvfb xauth x11-utils openbox imagemagick xdotool
     clang libclang-rt-14-dev
     desktop-file-utils appstream systemd groff-base dpkg-dev strace

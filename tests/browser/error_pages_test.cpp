@@ -1,4 +1,5 @@
 #include "browser/error_pages.h"
+#include "directory/html.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +25,6 @@ TEST(ErrorPagesTest, CredentialsAreLeftOutOfTheShownAddress)
 // Every value a page echoes comes back as text, never as markup.
 TEST(ErrorPagesTest, EchoedValuesAreEscaped)
 {
-    EXPECT_EQ(EscapeHtml("<a href=\"x\">Tom's & Jerry's</a>"),
-              "&lt;a href=&quot;x&quot;&gt;Tom&#39;s &amp; Jerry&#39;s&lt;/a&gt;");
     const std::string hostile = "\"><script>x</script>";
     const std::string url = "http://tnewsuser:pw@h:1/s.php?region=usa&state=" + hostile;
     const std::string pages[] = {

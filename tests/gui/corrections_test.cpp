@@ -36,7 +36,7 @@ TEST_F(CorrectionsGuiTest, ASuggestionTypedInThePaneIsStoredAndThanked)
 {
     const catalogue::testing::TempFolder state;
     server::CorrectionsStore store(state.Path());
-    TestServer server{TestServerOptions{.catalogue = RealCataloguePath(), .corrections = &store}};
+    TestServer server{TestServerOptions{.catalogue = RealCataloguePath(), .site = {.corrections = &store}}};
     Open(server.Host());
     SendMenu(form, kMenuUSA);
     Choose(form, 45); // Texas

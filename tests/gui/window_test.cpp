@@ -5,6 +5,7 @@
 
 #include "browser/error_pages.h"
 #include "browser/no_engine_pane.h"
+#include "directory/html.h"
 #include "info/about_box.h"
 
 #include <gtest/gtest.h>

@@ -33,7 +33,7 @@ installed=$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | s
 [ "$(sort <<<"$program"$'\n'"$server")" = "$installed" ] ||
     fail "the packages hold other files than the installed tree:
 $(diff <(echo "$installed") <(sort <<<"$program"$'\n'"$server") || true)"
-server_part=$(grep -E '(^|/)tnews-(server|catalogue|link-check)[^/]*$|^share/tnews/' <<<"$installed")
+server_part=$(grep -E '(^|/)tnews-(server|catalogue|link-check)[^/]*$|^share/(tnews|doc/tnews-server)/' <<<"$installed")
 [ "$(sort <<<"$server")" = "$server_part" ] ||
     fail "tnews-server holds other files than its part:
 $(diff <(echo "$server_part") <(sort <<<"$server") || true)"

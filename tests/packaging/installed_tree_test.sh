@@ -23,6 +23,7 @@ lib/tnews/help.htm
 lib/tnews/start.html
 lib/tnews/tnews
 share/applications/$id.desktop
+share/doc/tnews-server/examples/tnews-replicas.conf
 $(for size in $sizes; do echo "share/icons/hicolor/${size}x$size/apps/$id.png"; done)
 share/icons/hicolor/scalable/apps/$id.svg
 share/man/man1/tnews-catalogue.1.gz

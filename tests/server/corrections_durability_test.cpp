@@ -47,7 +47,10 @@ public:
         constexpr std::string_view kListening = "listening on http://127.0.0.1:";
         for (int i = 0; i < 1000 && m_port == 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0; ++i)
         {
-            const std::string text = catalogue::testing::Slurp(log);
+            // The child makes the log; until it has, there is nothing to read.
+            std::error_code missing;
+            const std::string text =
+                std::filesystem::exists(log, missing) ? catalogue::testing::Slurp(log) : "";
             if (const std::size_t at = text.find(kListening); at != std::string::npos)
                 m_port = std::atoi(text.c_str() + at + kListening.size());
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

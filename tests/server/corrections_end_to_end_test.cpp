@@ -43,7 +43,7 @@ TEST(CorrectionsEndToEndTest, AnAcceptedSuggestionIsListedAfterTheBuild)
     const httplib::Headers credentials = testing::BasicAuth(kUserName, kListingPassword);
     {
         CorrectionsStore store(state.Path());
-        const TestServer server(testing::TestServerOptions{.catalogue = built, .corrections = &store});
+        const TestServer server(testing::TestServerOptions{.catalogue = built, .site = {.corrections = &store}});
         httplib::Headers headers = credentials;
         headers.emplace("Origin", "http://" + server.Host());
         const httplib::Result posted = server.Client().Post(

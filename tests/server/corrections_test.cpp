@@ -209,7 +209,8 @@ protected:
         "/software/news/report.php?region=usa&state=Texas&website=https://houstonpress.example/";
     StoreOptions options{.maxOpenItems = 5, .perHour = 10};
     CorrectionsStore store{folder, options};
-    Site site{LoadSiteData(testing::FixtureCataloguePath()), Version{6, 1, 3}, &store};
+    Site site{LoadSiteData(testing::FixtureCataloguePath()), Version{6, 1, 3},
+              SiteOptions{.corrections = &store}};
 };
 
 TEST_F(CorrectionDeskTest, AnswersEachRequestAsItShould)
@@ -323,7 +324,8 @@ TEST_F(CorrectionDeskTest, AFullDiskAnswers503AndPagesAreStillServed)
     const fs::path small = folder / "small";
     fs::create_directories(small);
     CorrectionsStore tiny(small, StoreOptions{.perHour = 1000, .maxPageCount = 12});
-    const Site limited(LoadSiteData(testing::FixtureCataloguePath()), Version{6, 1, 3}, &tiny);
+    const Site limited(LoadSiteData(testing::FixtureCataloguePath()), Version{6, 1, 3},
+                       SiteOptions{.corrections = &tiny});
     int status = 200;
     for (int n = 0; n < 200 && status == 200; ++n)
     {

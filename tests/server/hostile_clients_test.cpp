@@ -178,7 +178,7 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
 {
     const catalogue::testing::TempFolder state;
     CorrectionsStore store(state.Path());
-    const TestServer server(testing::TestServerOptions{.corrections = &store});
+    const TestServer server(testing::TestServerOptions{.site = {.corrections = &store}});
     const std::string listing = AuthField(kListingPassword);
     const std::string form = "name=Paper&website=https%3A%2F%2Fp.example%2F&town=Austin";
     const std::string chunked = "Content-Type: application/x-www-form-urlencoded\r\n"
@@ -316,7 +316,7 @@ TEST(HostileClientsTest, AFloodOfFormsFromOneAddressIsHeldToTenAnHour)
 {
     const catalogue::testing::TempFolder state;
     CorrectionsStore store(state.Path());
-    const TestServer server(testing::TestServerOptions{.corrections = &store});
+    const TestServer server(testing::TestServerOptions{.site = {.corrections = &store}});
     std::string flood;
     for (int i = 0; i < 12; ++i)
     {

@@ -44,12 +44,17 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
     };
     auto search = [&](const char* code, std::string_view typed)
     { return WireTarget(*KeywordSearchUrl(code, typed, server.Host())); };
-    const std::string publisher = "href=\"http://" + server.Host() + "/\"";
+    // The update page links to the server's name as the program knows it, never as a request
+    // gives it.
+    const std::string publisher = "href=\"http://" + std::string(DirectoryHost) + "/\"";
     const std::string texas = kListing + "state=Texas";
     const std::string right(kListingPassword);
     const httplib::Headers rightAuth = BasicAuth(kUserName, right);
     const std::string token = rightAuth.begin()->second.substr(6);
     const httplib::Headers none;
+    std::string accents;
+    for (int i = 0; i < 300; ++i)
+        accents += "\u00E9";
     const PageCase cases[] = {
         {listing("u", "Texas"),
          200,
@@ -143,6 +148,11 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         {WireTarget(UpdateQueryUrl(6, 2, 0, server.Host())), 200, {"is the current version"}},
         {kUpdate + "32767.32767.32767", 200, {"is the current version"}},
         {kUpdate + "6.1.99", 200, {"6.2.0 is available", publisher}},
+        {kUpdate + "6.1.99",
+         200,
+         {publisher},
+         httplib::Headers{*BasicAuth(kUserName, kUpdatePassword).begin(),
+                          {"Host", "evil.example"}}},
         {kUpdate + "00006.00001.00009", 200, {"6.2.0 is available"}},
         // Typed text means nothing to the search but words, and comes back as it was typed.
         {search("u", "<script>x</script>"), 200, {">&lt;script&gt;x&lt;/script&gt;<", kNoMatch}},
@@ -155,7 +165,15 @@ TEST(HttpPagesTest, EachPageSaysWhatItShould)
         {search("u", "fish&chips C# a+b 100%;c/d?e"), 200, {">fish&amp;chips C# a+b 100%;c/d?e<"}},
         {search("u", "  Montr\u00E9al\t%u00E9  "), 200, {">  Montr\u00E9al\t%u00E9  <"}},
         {search("u", std::string(255, ' ') + "a"), 200, {">" + std::string(255, ' ') + "a<"}},
-        {search("u", std::string(257, 'x')), 400, {"too long"}},
+        {search("u", std::string(257, 'x')),
+         400,
+         {"<h1>Search USA newspapers</h1>",
+          "it has 257 characters, and a search may have at most 256",
+          ">" + std::string(257, 'x') + "<"}},
+        {search("u", std::string(100, ' ') + "Montr\u00E9al <b>" + accents),
+         400,
+         {"it has 412 characters",
+          ">" + std::string(100, ' ') + "Montr\u00E9al &lt;b&gt;" + accents}},
         {WireTarget(PublisherWebsiteUrl(server.Host())),
          200,
          {"Tavi Orlund", "<td>Canadian</td><td>3</td><td>0</td><td>2 of 12</td><td>0</td>",

@@ -1,13 +1,11 @@
 // The real server's routes beyond its pages (http_pages_test.cpp): paging links, the exports and
 // a port already taken.
+#include "catalogue/file_lines.h"
 #include "directory/catalogue.h"
 #include "directory/query_encoding.h"
 #include "test_server.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
 
 namespace tnews::server
 {
@@ -84,8 +82,8 @@ TEST(HttpRoutesTest, ExportsNeedNoCredentials)
         EXPECT_EQ(response.get_header_value("Content-Disposition"),
                   std::string("attachment; filename=\"") + name + "\"");
         EXPECT_EQ(response.get_header_value("X-Content-Type-Options"), "nosniff");
-        std::ifstream in(testing::FixtureCataloguePath().parent_path() / name, std::ios::binary);
-        EXPECT_EQ(response.body, std::string(std::istreambuf_iterator<char>(in), {}));
+        EXPECT_EQ(response.body,
+                  catalogue::ReadWholeFile(testing::FixtureCataloguePath().parent_path() / name));
         // A server whose catalogue came without exports says so.
         EXPECT_EQ(Fetch(bare, std::string("/exports/") + name).status, 404);
     }

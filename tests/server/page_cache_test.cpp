@@ -10,7 +10,7 @@ namespace
 TEST(PageCacheTest, KeepsTheRecentlyUsedWithinCapacity)
 {
     PageCache cache(33); // three entries of one-byte key and ten-byte page
-    const auto page = std::make_shared<const std::string>("0123456789");
+    const SharedEncodedPage page = PlainPage("0123456789");
     cache.Insert("a", page);
     cache.Insert("b", page);
     cache.Insert("c", page);
@@ -21,7 +21,7 @@ TEST(PageCacheTest, KeepsTheRecentlyUsedWithinCapacity)
     EXPECT_EQ(cache.Find("c"), page);
     EXPECT_EQ(cache.Find("d"), page);
 
-    cache.Insert("e", std::make_shared<const std::string>(33, 'x'));
+    cache.Insert("e", PlainPage(std::string(33, 'x')));
     EXPECT_FALSE(cache.Find("e")) << "a page larger than the cache is not kept";
     EXPECT_TRUE(cache.Find("a") && cache.Find("c") && cache.Find("d")) << "nor does it evict";
 }

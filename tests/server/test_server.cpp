@@ -3,6 +3,7 @@
 #include "directory/ascii.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <chrono>
 #include <stdexcept>
@@ -37,7 +38,7 @@ TestServer::TestServer(TestServerOptions options)
 }
 
 TestServer::TestServer(SiteData data, TestServerOptions options)
-    : m_site(std::move(data), options.latest, options.corrections),
+    : m_site(std::move(data), options.latest, options.site),
       m_server(m_site, HttpOptions{options.threads,
                                    [this](const std::string& line)
                                    {
@@ -83,9 +84,9 @@ std::string TestServer::Host() const
     return "127.0.0.1:" + std::to_string(m_port);
 }
 
-httplib::Client TestServer::Client() const
+httplib::Client LoopbackClient(int port)
 {
-    httplib::Client client("127.0.0.1", m_port);
+    httplib::Client client("127.0.0.1", port);
     client.set_url_encode(false);
     client.set_connection_timeout(5);
     client.set_read_timeout(5);
@@ -133,7 +134,30 @@ void ExpectHtmlHeaders(const httplib::Response& response)
     EXPECT_EQ(response.get_header_value("Content-Security-Policy"),
               "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'");
     EXPECT_EQ(response.get_header_value("X-Content-Type-Options"), "nosniff");
+    EXPECT_EQ(response.get_header_value("X-UA-Compatible"), "IE=edge");
     EXPECT_TRUE(Contains(response.body, "<html lang=\"en\">"));
+}
+
+std::string Gunzip(std::string_view compressed)
+{
+    z_stream stream{};
+    EXPECT_EQ(inflateInit2(&stream, 15 + 16), Z_OK);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+    stream.avail_in = static_cast<uInt>(compressed.size());
+    std::string out;
+    int status = Z_OK;
+    while (status == Z_OK)
+    {
+        char buffer[16384];
+        stream.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream.avail_out = sizeof buffer;
+        status = inflate(&stream, Z_NO_FLUSH);
+        out.append(buffer, sizeof buffer - stream.avail_out);
+    }
+    EXPECT_EQ(status, Z_STREAM_END) << "not a whole gzip stream";
+    EXPECT_EQ(stream.avail_in, 0u) << "bytes after the gzip stream";
+    inflateEnd(&stream);
+    return out;
 }
 
 std::string WireTarget(std::string_view url)

@@ -32,14 +32,18 @@ std::filesystem::path RealCataloguePath();
 /// paper without a city), and no checks or exports.
 SiteData OhioSite(const std::vector<std::string>& cities);
 
+/// A client of `port` on the loopback address that sends targets byte for byte, as a browser
+/// puts them on the wire, and gives up after 5 s.
+httplib::Client LoopbackClient(int port);
+
 struct TestServerOptions
 {
     std::filesystem::path catalogue = FixtureCataloguePath(); // unused when given the data
     Version latest{Major, Minor, Revision};
+    SiteOptions site{};
     int port = 0;            // 0: any free port
     std::size_t threads = 2; // each serves many connections
     std::size_t maxConnections = kDefaultMaxConnections;
-    CorrectionsStore* corrections = nullptr; // outlives the server; null: none are taken
 };
 
 class TestServer
@@ -55,8 +59,8 @@ public:
     int Port() const { return m_port; }
     /// "127.0.0.1:<port>", the host argument of the URL builders in directory/.
     std::string Host() const;
-    /// A client that sends targets byte for byte, as a browser puts them on the wire.
-    httplib::Client Client() const;
+    /// LoopbackClient(Port()).
+    httplib::Client Client() const { return LoopbackClient(m_port); }
     /// The access log; waits up to 5 s for `atLeast` lines, as a line follows its answer.
     std::vector<std::string> LogLines(std::size_t atLeast = 0) const;
 
@@ -88,6 +92,9 @@ void ExpectInOrder(std::string_view page, const std::vector<std::string>& fragme
 
 /// Expects the headers every page of the server carries.
 void ExpectHtmlHeaders(const httplib::Response& response);
+
+/// What the gzip stream `compressed` holds; a malformed stream fails the test.
+std::string Gunzip(std::string_view compressed);
 
 /// The path and query of an absolute URL built by directory/ ("http://u:p@host/a?b" gives
 /// "/a?b"), with blanks and non-ASCII bytes percent-encoded as the browser engine sends them.

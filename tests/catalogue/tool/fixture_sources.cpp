@@ -1,10 +1,11 @@
 #include "fixture_sources.h"
 
+#include "catalogue/file_lines.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <fstream>
-#include <sstream>
 #include <stdlib.h>
 
 namespace tnews::catalogue::testing
@@ -33,9 +34,7 @@ void WriteFile(const std::filesystem::path& file, const std::string& text)
 
 std::string Slurp(const std::filesystem::path& file)
 {
-    std::ostringstream text;
-    text << std::ifstream(file, std::ios::binary).rdbuf();
-    return text.str();
+    return catalogue::ReadWholeFile(file);
 }
 
 namespace

@@ -26,7 +26,7 @@ private:
 };
 
 void WriteFile(const std::filesystem::path& file, const std::string& text); // makes its folders
-std::string Slurp(const std::filesystem::path& file); // empty when it can't be read
+std::string Slurp(const std::filesystem::path& file); // throws when it can't be read
 
 /// `root`/curated.tsv and `root`/sources/{local-memory,wikidata}/...
 void WriteFixture(const std::filesystem::path& root);

@@ -108,6 +108,10 @@ public:
         m_tls = std::make_unique<httplib::SSLServer>(certificate.c_str(), key.c_str());
         m_tlsPort = m_tls->bind_to_any_port("127.0.0.1");
         m_threads.emplace_back([this] { m_tls->listen_after_bind(); });
+        // stop() does nothing to a server that is not running yet, whose thread would then
+        // never end: a test as short as the outage guard's would hang in the destructor.
+        while (!m_http.is_running() || !m_tls->is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
         // Reads the request's first bytes and closes with no linger (which the accepted
         // sockets inherit): a reset instead of an answer.
