@@ -336,7 +336,9 @@ Answer Conversation::Reply(Response response)
     Answer answer(static_cast<http::status>(response.status), 11);
     for (const auto& [name, value] : response.headers)
         answer.insert(name, value);
-    answer.content_length(response.body->size());
+    // A 304 says nothing of a body's length unless it gives that of the page it stands for.
+    if (response.status != 304)
+        answer.content_length(response.body->size());
     if (m_close)
         answer.set(http::field::connection, "close");
     else if (m_http10)
