@@ -1,6 +1,6 @@
 // The server's reading of a request target: any bytes as the target of a request line. A
 // well-formed target survives being encoded again; a malformed one is refused exactly when some
-// "%" lacks its two hex digits or the target is not a path.
+// "%" lacks its two hex digits, the path holds an encoded "/", or the target is not a path.
 #include "directory/query_encoding.h"
 #include "fuzz_check.h"
 #include "server/request_target.h"
@@ -32,6 +32,18 @@ bool EveryEscapeComplete(std::string_view text)
     return true;
 }
 
+// "%2F" in the path, before any "?".
+bool EncodedSlashInPath(std::string_view target)
+{
+    const std::string_view path = target.substr(0, target.find('?'));
+    for (std::size_t i = path.find('%'); i != std::string_view::npos; i = path.find('%', i + 1))
+    {
+        if (i + 2 < path.size() && path[i + 1] == '2' && (path[i + 2] == 'f' || path[i + 2] == 'F'))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -43,8 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                            { return std::tolower(a) == b; });
     if (!absolute)
     {
-        Check(parsed.error.empty() == (target.starts_with('/') && EveryEscapeComplete(target)),
-              "a path target is refused exactly when an escape is incomplete");
+        Check(parsed.error.empty() == (target.starts_with('/') && EveryEscapeComplete(target) &&
+                                       !EncodedSlashInPath(target)),
+              "a path target is refused exactly when an escape is incomplete or a slash encoded");
     }
     if (!parsed.error.empty())
     {
@@ -53,8 +66,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(parsed.path.starts_with('/'), "the path starts with /");
 
-    // Encoded again, each byte but the unreserved ones as %XX, the target reads the same.
-    std::string again = "/" + tnews::EncodeQueryValue(parsed.path);
+    // Encoded again, each byte but the unreserved ones and the path's slashes as %XX, the target
+    // reads the same.
+    std::string again;
+    for (std::size_t at = 1, slash = 0; slash != std::string::npos; at = slash + 1)
+    {
+        slash = parsed.path.find('/', at);
+        again += "/" + tnews::EncodeQueryValue(parsed.path.substr(at, slash - at));
+    }
     char separator = '?';
     for (const auto& [key, value] : parsed.query)
     {
@@ -63,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const RequestTarget reread = ParseRequestTarget(again);
     Check(reread.error.empty(), "an encoded target is well-formed");
-    Check(reread.path == "/" + parsed.path, "the path survives encoding");
+    Check(reread.path == parsed.path, "the path survives encoding");
     Check(reread.query == parsed.query, "the parameters survive encoding, in order");
     return 0;
 }

@@ -51,4 +51,13 @@ std::string CommonLogLine(std::string_view host, std::string_view user, std::tim
     return line;
 }
 
+std::string ProblemLogLine(std::string_view requestLine, std::string_view problem)
+{
+    std::string line = "tnews-server: \"";
+    AppendEscaped(line, requestLine, false);
+    line += "\": ";
+    AppendEscaped(line, problem, false);
+    return line;
+}
+
 } // namespace tnews::server

@@ -19,4 +19,8 @@ using LogFunction = std::function<void(const std::string&)>;
 std::string CommonLogLine(std::string_view host, std::string_view user, std::time_t time,
                           std::string_view requestLine, int status, std::size_t bytes);
 
+/// `tnews-server: "request line": problem`, escaped as CommonLogLine does: why the server could
+/// not answer a request as it should.
+std::string ProblemLogLine(std::string_view requestLine, std::string_view problem);
+
 } // namespace tnews::server

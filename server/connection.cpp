@@ -1,11 +1,13 @@
 #include "connection.h"
 
 #include <boost/asio/post.hpp>
+#include <boost/beast/http/write.hpp>
+
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 
 #include <algorithm>
-#include <array>
-#include <exception>
-#include <utility>
+#include <cstdio>
 
 namespace tnews::server
 {
@@ -13,9 +15,15 @@ namespace
 {
 
 namespace net = boost::asio;
+namespace http = boost::beast::http;
+using net::ip::tcp;
 
-// Enough for any request the program sends in one read; longer heads take several.
+// Enough for any request the program sends in one read; longer ones take several.
 constexpr std::size_t kReadBytes = 8 * 1024;
+// How often a connection looks whether its answer has left the kernel: soon after writing it,
+// then less often, for a client that reads slowly or not at all.
+constexpr std::chrono::milliseconds kFirstDrainPoll{1};
+constexpr std::chrono::milliseconds kLastDrainPoll{200};
 
 std::string ClientAddress(const Socket& socket)
 {
@@ -31,256 +39,261 @@ std::string_view Unread(const boost::beast::flat_buffer& buffer)
 
 } // namespace
 
-std::shared_ptr<Connection> ConnectionTable::Add(const std::shared_ptr<Connection>& connection)
+std::pair<ConnectionTable::Handle, std::weak_ptr<Connection>>
+ConnectionTable::Add(std::weak_ptr<Connection> connection)
 {
     std::lock_guard lock(m_mutex);
-    connection->m_entry = m_entries.insert(m_entries.end(), connection);
-    connection->m_inTable = true;
-    if (m_entries.size() <= m_max)
-        return nullptr;
-    std::shared_ptr<Connection> victim;
+    const Handle added = m_entries.emplace(m_entries.end());
+    added->connection = std::move(connection);
+    if (++m_counted <= m_max)
+        return {added, {}};
+    Entry* victim = nullptr;
     bool victimReclaimable = false;
-    Connection::Clock::rep victimSince = 0;
-    for (const std::weak_ptr<Connection>& entry : m_entries)
+    Clock::rep victimSince = 0;
+    for (Entry& entry : m_entries)
     {
-        std::shared_ptr<Connection> candidate = entry.lock();
-        if (!candidate || candidate == connection)
+        if (entry.evicted || &entry == &*added)
             continue;
-        const Connection::State state = candidate->m_state;
-        const bool reclaimable =
-            state == Connection::State::Idle || state == Connection::State::Lingering;
-        const Connection::Clock::rep since = candidate->m_since;
+        const Activity activity = entry.activity;
+        const bool reclaimable = activity == Activity::Idle || activity == Activity::Closing;
+        const Clock::rep since = entry.since;
         if (!victim || (reclaimable && !victimReclaimable) ||
             (reclaimable == victimReclaimable && since < victimSince))
         {
-            victim = std::move(candidate);
+            victim = &entry;
             victimReclaimable = reclaimable;
             victimSince = since;
         }
     }
-    if (victim)
-    {
-        m_entries.erase(victim->m_entry);
-        victim->m_inTable = false;
-    }
-    return victim;
+    if (!victim)
+        return {added, {}};
+    victim->evicted = true;
+    --m_counted;
+    return {added, victim->connection};
 }
 
-void ConnectionTable::Remove(Connection& connection)
+void ConnectionTable::Remove(Handle entry)
 {
-    std::lock_guard lock(m_mutex);
-    if (connection.m_inTable)
-        m_entries.erase(connection.m_entry);
-    connection.m_inTable = false;
+    std::list<Entry> removed;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!entry->evicted)
+            --m_counted;
+        removed.splice(removed.end(), m_entries, entry);
+    }
+    // The entry goes here, outside the lock: nothing is destroyed while it is held.
 }
 
-Connection::Connection(Socket socket, const Site& site, const LogFunction& log,
-                       ConnectionTable& table)
-    : m_socket(std::move(socket)), m_timer(m_socket.get_executor()),
-      m_conversation(site, log, ClientAddress(m_socket)), m_table(table)
+std::shared_ptr<const Site> ServerState::CurrentSite() const
+{
+    std::lock_guard lock(m_siteMutex);
+    return m_site;
+}
+
+std::shared_ptr<const Site> ServerState::ReplaceSite(std::shared_ptr<const Site> site)
+{
+    std::lock_guard lock(m_siteMutex);
+    return std::exchange(m_site, std::move(site));
+}
+
+void ReportFailure(const char* what) noexcept
+{
+    std::fprintf(stderr, "tnews-server: a connection failed: %s\n", what);
+}
+
+Connection::Connection(Socket socket, ServerState& server)
+    : m_stream(std::move(socket)), m_drainTimer(m_stream.get_executor()),
+      m_drainPoll(kFirstDrainPoll), m_conversation(server.log, ClientAddress(m_stream.socket())),
+      m_server(server)
 {
 }
 
 Connection::~Connection()
 {
-    m_table.Remove(*this);
+    if (m_entry)
+        m_server.table.Remove(*m_entry);
 }
 
-void Connection::Start()
+std::weak_ptr<Connection> Connection::Start()
 {
-    net::post(m_socket.get_executor(),
+    auto [entry, victim] = m_server.table.Add(weak_from_this());
+    m_entry = entry;
+    net::post(m_stream.get_executor(),
               [self = shared_from_this()]
               {
                   boost::system::error_code ignored;
                   // Each answer goes out in one write; nothing is gained by holding it back.
-                  self->m_socket.set_option(net::ip::tcp::no_delay(true), ignored);
-                  self->Enter(State::New, kClientTimeout);
-                  self->Read();
+                  self->m_stream.socket().set_option(tcp::no_delay(true), ignored);
+                  self->Await(Activity::New);
               });
+    return std::move(victim);
 }
 
 void Connection::Evict()
 {
-    net::post(m_socket.get_executor(), [self = shared_from_this()] { self->Close(); });
+    net::post(m_stream.get_executor(), [self = shared_from_this()] { self->Close(); });
 }
 
-// One timer serves every deadline: moving a deadline later only records it, and the timer, when
-// it fires early, waits again for the rest. Most requests so cost no timer system call.
-void Connection::Enter(State state, Clock::duration timeout)
+void Connection::Enter(Activity activity)
 {
-    const Clock::time_point now = Clock::now();
-    m_state = state;
-    m_since = now.time_since_epoch().count();
-    m_deadline = now + timeout;
-    if (m_timerArmed && m_timerExpiry <= m_deadline)
-        return;
-    m_timerArmed = true;
-    m_timerExpiry = m_deadline;
-    m_timer.expires_at(m_deadline);
-    m_timer.async_wait([self = shared_from_this()](const boost::system::error_code& error)
-                       { self->OnDeadline(error); });
+    (*m_entry)->activity = activity;
+    (*m_entry)->since = Clock::now().time_since_epoch().count();
 }
 
-void Connection::OnDeadline(const boost::system::error_code& error)
+void Connection::Await(Activity activity)
 {
-    if (error || !m_socket.is_open())
-        return; // moved earlier, or closed
-    m_timerArmed = false;
-    if (Clock::now() < m_deadline)
-    {
-        m_timerArmed = true;
-        m_timerExpiry = m_deadline;
-        m_timer.expires_at(m_deadline);
-        m_timer.async_wait([self = shared_from_this()](const boost::system::error_code& again)
-                           { self->OnDeadline(again); });
-        return;
-    }
-    if (m_state == State::Head)
-    {
-        // The pending read ends with operation_aborted; OnRead then answers 408.
-        m_timedOut = true;
-        boost::system::error_code ignored;
-        m_socket.cancel(ignored);
-        return;
-    }
-    Close();
+    Enter(activity);
+    m_stream.expires_after(kClientTimeout);
+    Read();
 }
 
 void Connection::Read()
 {
-    m_socket.async_read_some(
+    m_stream.async_read_some(
         m_buffer.prepare(kReadBytes),
         [self = shared_from_this()](const boost::system::error_code& error, std::size_t bytes)
-        { self->OnRead(error, bytes); });
-}
-
-void Connection::OnRead(const boost::system::error_code& error, std::size_t bytes)
-{
-    if (m_timedOut && m_state == State::Head)
-    {
-        m_timedOut = false;
-        try
         {
-            Send(m_conversation.TimedOut(Unread(m_buffer)), true);
-        }
-        catch (const std::exception&)
-        {
-            Close(); // out of memory: this connection alone is given up
-        }
-        return;
-    }
-    if (error)
-    {
-        Close();
-        return;
-    }
-    m_buffer.commit(bytes);
-    Serve();
+            // The client closed or reset, its time ran out (the stream then closed), or it was
+            // evicted.
+            if (error)
+                return self->Close();
+            self->m_buffer.commit(bytes);
+            self->Serve();
+        });
 }
 
 void Connection::Serve()
 {
-    try
+    const bool started = m_conversation.InRequest();
+    Turn turn = m_conversation.Next(Unread(m_buffer));
+    m_buffer.consume(turn.consumed);
+    if (turn.answer)
+        return Send(std::move(*turn.answer));
+    if (turn.request)
+        return Dispatch(std::move(*turn.request));
+    if (!started && m_conversation.InRequest())
     {
-        const bool wasInHead = m_conversation.InHead();
-        Turn turn = m_conversation.Next(Unread(m_buffer));
-        m_buffer.consume(turn.consumed);
-        if (!turn.answer.head.empty())
-        {
-            Send(std::move(turn.answer), turn.close);
-            return;
-        }
-        if (!wasInHead && m_conversation.InHead())
-            Enter(State::Head, kClientTimeout);
-        Read();
+        // From its first byte the whole request has kClientTimeout, however it trickles.
+        Enter(Activity::Request);
+        m_stream.expires_after(kClientTimeout);
     }
-    catch (const std::exception&)
-    {
-        Close();
-    }
-}
-
-void Connection::Send(Outgoing answer, bool close)
-{
-    m_answer = std::move(answer);
-    m_sent = 0;
-    m_closeAfterAnswer = close;
-    Enter(State::Writing, kClientTimeout);
-    WriteSome();
-}
-
-std::size_t Connection::AnswerSize() const
-{
-    return m_answer.head.size() + (m_answer.body ? m_answer.body->size() : 0);
-}
-
-void Connection::WriteSome()
-{
-    const std::string_view head = m_answer.head;
-    const std::string_view body = m_answer.body ? std::string_view(*m_answer.body) : "";
-    const std::size_t sentOfHead = std::min(m_sent, head.size());
-    const std::array<net::const_buffer, 2> unsent = {
-        net::buffer(head.substr(sentOfHead)),
-        net::buffer(body.substr(m_sent - sentOfHead)),
-    };
-    m_socket.async_write_some(
-        unsent,
-        [self = shared_from_this()](const boost::system::error_code& error, std::size_t bytes)
-        { self->OnWrite(error, bytes); });
-}
-
-void Connection::OnWrite(const boost::system::error_code& error, std::size_t bytes)
-{
-    if (error)
-    {
-        Close();
-        return;
-    }
-    m_sent += bytes;
-    if (m_sent < AnswerSize())
-    {
-        Enter(State::Writing, kClientTimeout); // the client reads: it gets more time
-        WriteSome();
-        return;
-    }
-    m_answer = Outgoing(); // a connection that waits holds no answer
-    if (m_closeAfterAnswer)
-    {
-        Linger();
-        return;
-    }
-    if (m_buffer.size() > 0)
-    {
-        Serve(); // the next pipelined request
-        return;
-    }
-    Enter(State::Idle, kClientTimeout);
     Read();
+}
+
+void Connection::Dispatch(Request request)
+{
+    Enter(Activity::Answering);
+    std::shared_ptr<const Site> site = m_server.CurrentSite();
+    if (request.method != "POST")
+        return Send(m_conversation.Reply(site->Handle(request)));
+    // A form's answer waits for its commit to the disk, which no I/O thread may wait for.
+    net::post(m_server.forms,
+              [self = shared_from_this(), site = std::move(site), request = std::move(request)]
+              {
+                  try
+                  {
+                      net::post(self->m_stream.get_executor(),
+                                [self, response = site->Handle(request)]() mutable
+                                { self->Send(self->m_conversation.Reply(std::move(response))); });
+                  }
+                  catch (const std::exception& error)
+                  {
+                      ReportFailure(error.what()); // the connection closes as it goes
+                  }
+              });
+}
+
+void Connection::Send(Answer answer)
+{
+    Enter(Activity::Answering);
+    m_answer = std::move(answer);
+    m_deadline = Clock::now() + kClientTimeout +
+                 std::chrono::seconds(SharedBody::size(m_answer.body()) / kMinBytesPerSecond);
+    // A client dropped for not reading in time gets a reset: a graceful close would leave the
+    // rest of its answer in the kernel's memory, to be sent to nobody for minutes. A small answer
+    // goes to the kernel at once, so only waiting for it to drain can take time.
+    SetReset(SharedBody::size(m_answer.body()) > kSendBufferBytes);
+    m_stream.expires_at(m_deadline);
+    http::async_write(m_stream, m_answer,
+                      [self = shared_from_this()](const boost::system::error_code& error,
+                                                  std::size_t)
+                      {
+                          if (error)
+                              return self->Close();
+                          self->AwaitDrain();
+                      });
+}
+
+// An answer counts as sent once the kernel has sent it on, not when it has taken it: only then
+// comes the next answer or the wait for the next request, so a client that doesn't read holds
+// at most one answer's worth of the kernel's memory, and only until its deadline.
+void Connection::AwaitDrain()
+{
+    int unsent = 0;
+    const int socket = m_stream.socket().native_handle();
+    if (m_stream.socket().is_open() && ::ioctl(socket, SIOCOUTQNSD, &unsent) == 0 && unsent > 0)
+    {
+        const Clock::time_point now = Clock::now();
+        SetReset(true);
+        if (now >= m_deadline)
+            return Close();
+        m_drainTimer.expires_after(std::min<Clock::duration>(m_drainPoll, m_deadline - now));
+        m_drainPoll = std::min<Clock::duration>(2 * m_drainPoll, kLastDrainPoll);
+        m_drainTimer.async_wait([self = shared_from_this()](const boost::system::error_code& error)
+                                {
+                                    if (!error)
+                                        self->AwaitDrain();
+                                });
+        return;
+    }
+    if (!m_stream.socket().is_open())
+        return;
+    m_drainPoll = kFirstDrainPoll;
+    SetReset(false);
+    const bool close = !m_answer.keep_alive();
+    m_answer = Answer(); // a connection that waits holds no page
+    if (close)
+        return Linger();
+    if (m_buffer.size() > 0)
+        return Serve(); // the next pipelined request
+    Await(Activity::Idle);
 }
 
 void Connection::Linger()
 {
+    Enter(Activity::Closing);
     boost::system::error_code ignored;
-    m_socket.shutdown(net::socket_base::shutdown_send, ignored);
-    if (m_state != State::Lingering)
-        Enter(State::Lingering, kLinger);
+    m_stream.socket().shutdown(net::socket_base::shutdown_send, ignored);
+    m_stream.expires_after(kLinger);
+    Discard();
+}
+
+void Connection::Discard()
+{
     m_buffer.clear();
-    m_socket.async_read_some(
+    m_stream.async_read_some(
         m_buffer.prepare(kReadBytes),
         [self = shared_from_this()](const boost::system::error_code& error, std::size_t)
         {
             if (error)
-                self->Close();
-            else
-                self->Linger();
+                return self->Close();
+            self->Discard();
         });
+}
+
+void Connection::SetReset(bool reset)
+{
+    if (reset == m_reset)
+        return;
+    boost::system::error_code ignored;
+    m_stream.socket().set_option(net::socket_base::linger(reset, 0), ignored);
+    m_reset = reset;
 }
 
 void Connection::Close()
 {
-    boost::system::error_code ignored;
-    m_socket.close(ignored);
-    m_timer.cancel();
+    m_drainTimer.cancel();
+    m_stream.close();
 }
 
 } // namespace tnews::server

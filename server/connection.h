@@ -1,15 +1,16 @@
-// One client's connection: its socket, its deadlines and its Conversation. Each connection
-// runs on one io_context, served by one thread, and never waits on its client: a client that
-// is slow, stalls halfway through a head or never reads its answers only holds its own
-// connection, and only until a deadline passes.
+// One client's connection: a Beast TCP stream whose deadline bounds each read and write, and the
+// Conversation that parses and answers. Each connection runs on one io_context, served by one
+// thread, and never waits on its client: a client that is slow, stalls halfway through a request
+// or never reads its answers only holds its own connection, and only until a deadline passes.
 #pragma once
 
 #include "conversation.h"
 
-#include <boost/asio/basic_stream_socket.hpp>
 #include <boost/asio/basic_waitable_timer.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/thread_pool.hpp>
+#include <boost/beast/core/basic_stream.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 
 #include <atomic>
@@ -18,103 +19,141 @@
 #include <list>
 #include <memory>
 #include <mutex>
-#include <string>
+#include <optional>
+#include <utility>
 
 namespace tnews::server
 {
 
-using Socket =
-    boost::asio::basic_stream_socket<boost::asio::ip::tcp, boost::asio::io_context::executor_type>;
+// Each connection stays on its own io_context, so its stream and timer name that executor:
+// Asio's type-erased default executor costs a few percent of every request.
+using Executor = boost::asio::io_context::executor_type;
+using Socket = boost::asio::basic_stream_socket<boost::asio::ip::tcp, Executor>;
 
-/// A whole head within this of its first byte (else 408), a next request within this of the last
-/// answer, and some of an answer read within this; past any of them the connection closes.
+/// A client has this long to send a request's first byte, and from it the whole request, a
+/// form included; past it the connection closes.
 inline constexpr std::chrono::seconds kClientTimeout{5};
+/// A client must take an answer within kClientTimeout and a second for each of these many bytes
+/// of it, or the connection is reset.
+inline constexpr std::size_t kMinBytesPerSecond = 16 * 1024;
 /// How long a connection that has sent its last answer reads what the client still sends before
 /// it closes, so that the answer isn't lost to a reset.
 inline constexpr std::chrono::seconds kLinger{2};
+/// Each connection's kernel send buffer, which bounds what a client that doesn't read holds of
+/// the kernel's memory. The kernel reserves twice this, so an answer of this size goes to it in
+/// one write.
+inline constexpr int kSendBufferBytes = 64 * 1024;
+/// Threads that answer forms (POST), whose answers wait for the disk.
+inline constexpr std::size_t kFormThreads = 2;
 
 class Connection;
 
-/// The open connections, so that a new one past the cap can make room.
+/// The open connections, so that a new one past the cap can make room. The table keeps what
+/// eviction needs in its entries and holds no connection.
 class ConnectionTable
 {
 public:
+    using Clock = std::chrono::steady_clock;
+    enum class Activity
+    {
+        New,       // accepted, nothing received yet
+        Idle,      // kept alive after an answer, waiting for the next request: reclaimable
+        Request,   // part of a request has arrived
+        Answering, // the Site answers, or the answer goes out
+        Closing,   // answered for the last time: reclaimable
+    };
+    struct Entry
+    {
+        std::weak_ptr<Connection> connection; // only ever locked outside the table's lock
+        std::atomic<Activity> activity{Activity::New};
+        std::atomic<Clock::rep> since{Clock::now().time_since_epoch().count()};
+        bool evicted = false; // guarded by the table's lock
+    };
+    using Handle = std::list<Entry>::iterator;
+
     explicit ConnectionTable(std::size_t maxConnections) : m_max(maxConnections) {}
 
-    /// Adds `connection`. When there are more than the cap, takes out and returns the one to
-    /// close: the one that has been idle or lingering longest, else the one that has waited
-    /// longest for its client; nothing while there is room. A connection taken out no longer
-    /// counts, so the next call picks another.
-    std::shared_ptr<Connection> Add(const std::shared_ptr<Connection>& connection);
+    /// Adds an entry for `connection`, which its owner updates and removes. Past the cap, also
+    /// returns the connection to close: the one idle or closing longest, else the one that has
+    /// waited longest for its client; its entry no longer counts, so the next call picks another.
+    std::pair<Handle, std::weak_ptr<Connection>> Add(std::weak_ptr<Connection> connection);
+
+    /// Removes an entry Add gave.
+    void Remove(Handle entry);
 
 private:
-    friend class Connection;
-    using Entries = std::list<std::weak_ptr<Connection>>;
-    void Remove(Connection& connection);
-
     const std::size_t m_max;
     std::mutex m_mutex;
-    Entries m_entries;
+    std::list<Entry> m_entries;
+    std::size_t m_counted = 0; // entries not evicted
 };
+
+/// What every connection of a server shares; it outlives them.
+struct ServerState
+{
+    ServerState(std::shared_ptr<const Site> site, LogFunction logFunction,
+                std::size_t maxConnections)
+        : log(std::move(logFunction)), table(maxConnections), m_site(std::move(site))
+    {
+    }
+
+    /// The Site to answer with; each request keeps the one it started with.
+    std::shared_ptr<const Site> CurrentSite() const;
+    /// Makes `site` the one to answer with and returns the one before.
+    std::shared_ptr<const Site> ReplaceSite(std::shared_ptr<const Site> site);
+
+    const LogFunction log;
+    ConnectionTable table;
+    boost::asio::thread_pool forms{kFormThreads};
+
+private:
+    mutable std::mutex m_siteMutex;
+    std::shared_ptr<const Site> m_site;
+};
+
+/// Reports on stderr a failure that cost a connection, or a form's answer.
+void ReportFailure(const char* what) noexcept;
 
 class Connection : public std::enable_shared_from_this<Connection>
 {
 public:
-    /// `site`, `log` and `table` must outlive it.
-    Connection(Socket socket, const Site& site, const LogFunction& log, ConnectionTable& table);
+    Connection(Socket socket, ServerState& server);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    /// Starts serving the connection on its own io_context; call once, from any thread.
-    void Start();
+    /// Enters the connection in the server's table and starts serving it on its own io_context;
+    /// call once, on the accepting thread. Returns the connection to evict to make room, if any.
+    std::weak_ptr<Connection> Start();
     /// Closes the connection on its own io_context; safe from any thread.
     void Evict();
 
 private:
-    friend class ConnectionTable;
-    using Clock = std::chrono::steady_clock;
-    enum class State
-    {
-        New,       // accepted, nothing received yet
-        Idle,      // kept alive after an answer, waiting for the next request: reclaimable
-        Head,      // part of a head has arrived
-        Writing,   // sending an answer
-        Lingering, // answered for the last time: reclaimable
-    };
+    using Activity = ConnectionTable::Activity;
+    using Clock = ConnectionTable::Clock;
 
-    void Enter(State state, Clock::duration timeout);
+    void Enter(Activity activity);
+    void Await(Activity activity);
     void Read();
-    void OnRead(const boost::system::error_code& error, std::size_t bytes);
     void Serve();
-    void Send(Outgoing answer, bool close);
-    std::size_t AnswerSize() const;
-    void WriteSome();
-    void OnWrite(const boost::system::error_code& error, std::size_t bytes);
+    void Dispatch(Request request);
+    void Send(Answer answer);
+    void AwaitDrain();
     void Linger();
-    void OnDeadline(const boost::system::error_code& error);
+    void Discard();
+    void SetReset(bool reset);
     void Close();
 
-    Socket m_socket;
-    boost::asio::basic_waitable_timer<Clock, boost::asio::wait_traits<Clock>,
-                                      boost::asio::io_context::executor_type>
-        m_timer;
-    Clock::time_point m_deadline;
-    Clock::time_point m_timerExpiry;
-    bool m_timerArmed = false;
-    bool m_timedOut = false;
+    boost::beast::basic_stream<boost::asio::ip::tcp, Executor> m_stream;
+    boost::asio::basic_waitable_timer<Clock, boost::asio::wait_traits<Clock>, Executor> m_drainTimer;
+    Clock::duration m_drainPoll;
+    Clock::time_point m_deadline; // of the answer going out
+    bool m_reset = false;         // a close now resets the connection
     boost::beast::flat_buffer m_buffer;
     Conversation m_conversation;
-    Outgoing m_answer;
-    std::size_t m_sent = 0; // of the head and the body together
-    bool m_closeAfterAnswer = false;
-    // Read by ConnectionTable::Add from the accepting thread.
-    std::atomic<State> m_state{State::New};
-    std::atomic<Clock::rep> m_since{Clock::now().time_since_epoch().count()};
-    ConnectionTable& m_table;
-    // Guarded by the table's mutex.
-    ConnectionTable::Entries::iterator m_entry;
-    bool m_inTable = false;
+    Answer m_answer;
+    ServerState& m_server;
+    std::optional<ConnectionTable::Handle> m_entry;
 };
 
 } // namespace tnews::server

@@ -1,15 +1,14 @@
 #include "conversation.h"
 
-#include "access_log.h"
+#include "directory/ascii.h"
 #include "request_target.h"
 
-#include <boost/beast/core/buffers_range.hpp>
-#include <boost/beast/http/empty_body.hpp>
-#include <boost/beast/http/serializer.hpp>
+#include <boost/beast/http/write.hpp>
 
 #include <algorithm>
 #include <ctime>
 #include <iterator>
+#include <sstream>
 
 namespace tnews::server
 {
@@ -20,6 +19,10 @@ namespace beast = boost::beast;
 namespace http = boost::beast::http;
 
 constexpr std::size_t kMaxLoggedLineBytes = 256;
+constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
+constexpr std::string_view kBareLineEnd = "The request is malformed: its lines must end in CR LF.";
+constexpr std::string_view kFolded =
+    "The request is malformed: a header field goes on over a second line (obsolete line folding).";
 
 // "METHOD /...": only such a line is logged when a request is refused before its request line
 // has been read; a first line of anything else, a header field sent first for instance, might
@@ -40,57 +43,65 @@ std::string Truncated(std::string_view line)
     return logged;
 }
 
-// A line of `head` ends in LF without CR, or a CR is followed by something else.
-bool HasBareLineEnd(std::string_view head, std::size_t from)
-{
-    for (std::size_t i = from; i < head.size(); ++i)
-    {
-        if ((head[i] == '\n' && (i == 0 || head[i - 1] != '\r')) ||
-            (head[i] == '\r' && i + 1 < head.size() && head[i + 1] != '\n'))
-        {
-            return true;
-        }
-    }
-    return false;
-}
-
-constexpr std::string_view kBareLineEnd = "The request is malformed: its lines must end in CR LF.";
-
-std::string RequestLine(const http::request_header<>& request)
+template <class Request>
+std::string RequestLine(const Request& request)
 {
     return Truncated(std::string(request.method_string()) + ' ' + std::string(request.target()) +
                      (request.version() == 10 ? " HTTP/1.0" : " HTTP/1.1"));
 }
 
-// The status line and fields of `message`, which announce a body sent after them.
-std::string SerializedHead(http::response<http::empty_body>& message)
+// Checks the bytes of a head from `checked` on, and moves `checked` past what it could judge: a CR
+// at the end waits for the byte after it, a line end for the byte that shows whether the next
+// line is folded onto it. The parser only looks at a head that came in pieces once its empty line
+// has arrived, and it joins folded lines; neither may wait or pass. `afterLine`: the parser has
+// already consumed whole lines before `head`.
+std::optional<std::string_view> LineFault(std::string_view head, std::size_t& checked,
+                                          bool afterLine)
 {
-    std::string bytes;
-    http::response_serializer<http::empty_body> serializer(message);
-    beast::error_code error;
-    while (!error && !serializer.is_done())
+    std::size_t i = checked;
+    for (; i < head.size(); ++i)
     {
-        serializer.next(error,
-                        [&](beast::error_code&, const auto& buffers)
-                        {
-                            for (const auto buffer : beast::buffers_range_ref(buffers))
-                                bytes.append(static_cast<const char*>(buffer.data()),
-                                             buffer.size());
-                            serializer.consume(beast::buffer_bytes(buffers));
-                        });
+        const char c = head[i];
+        const bool last = i + 1 == head.size();
+        if (c == '\r' && last)
+            break;
+        if ((c == '\r' && head[i + 1] != '\n') || (c == '\n' && (i == 0 || head[i - 1] != '\r')))
+            return kBareLineEnd;
+        if (c == '\n' && last)
+        {
+            --i;
+            break;
+        }
+        if ((c == '\n' && (head[i + 1] == ' ' || head[i + 1] == '\t')) ||
+            (i == 0 && afterLine && (c == ' ' || c == '\t')))
+        {
+            return kFolded;
+        }
     }
-    return bytes;
+    checked = i;
+    return std::nullopt;
+}
+
+// The media type of a Content-Type value, without its parameters, is the form's.
+bool IsForm(std::string_view contentType)
+{
+    std::string_view type = contentType.substr(0, contentType.find(';'));
+    while (!type.empty() && (type.back() == ' ' || type.back() == '\t'))
+        type.remove_suffix(1);
+    return type.size() == kFormType.size() && StartsWithAsciiCaseless(type, kFormType);
 }
 
 // The value of `field` when the request has it exactly once; "" when it has none or several,
 // which no client of ours sends and none is worth guessing from.
-std::string SingleField(const http::request_header<>& request, http::field field)
+template <class Request>
+std::string SingleField(const Request& request, http::field field)
 {
     return request.count(field) == 1 ? std::string(request[field]) : std::string();
 }
 
 // Every value of a list-valued `field`, joined as one field would carry them (RFC 9110, 5.3).
-std::string JoinedFields(const http::request_header<>& request, http::field field)
+template <class Request>
+std::string JoinedFields(const Request& request, http::field field)
 {
     std::string joined;
     const auto [first, last] = request.equal_range(field);
@@ -105,8 +116,8 @@ std::string JoinedFields(const http::request_header<>& request, http::field fiel
 
 } // namespace
 
-Conversation::Conversation(const Site& site, const LogFunction& log, std::string client)
-    : m_site(site), m_log(log), m_client(std::move(client))
+Conversation::Conversation(const LogFunction& log, std::string client)
+    : m_log(log), m_client(std::move(client))
 {
 }
 
@@ -117,13 +128,24 @@ Turn Conversation::Next(std::string_view received)
         if (received.empty())
             return {};
         m_parser.emplace();
-        m_parser->header_limit(kMaxHeadBytes);
-        m_parser->body_limit(kMaxBodyBytes); // only a POST's is read; see Answer
-        m_inHead = true;
-        m_checked = 0;
+        m_headBytes = 0;
+        m_scanned = 0;
     }
+    return m_parser->is_header_done() ? ReadBody(0, received) : ReadHead(received);
+}
+
+Turn Conversation::ReadHead(std::string_view received)
+{
     beast::error_code error;
-    std::size_t consumed = m_parser->put(boost::asio::buffer(received), error);
+    const std::size_t consumed = m_parser->put(boost::asio::buffer(received), error);
+    const bool waiting = error == http::error::need_more;
+    // Beast's header limit counts only the bytes of one call, and fields it has consumed leave
+    // it; here every byte of the head counts, however it arrives.
+    const std::size_t seen = m_headBytes + (error ? received.size() : consumed);
+    const std::string_view head =
+        received.substr(0, error ? kMaxHeadBytes - m_headBytes : consumed);
+    if (const auto fault = LineFault(head, m_scanned, m_headBytes > 0))
+        return Refuse(400, *fault, received);
     const Parser::value_type& request = m_parser->get();
     if (static_cast<std::size_t>(std::distance(request.begin(), request.end())) > kMaxHeaderFields)
     {
@@ -132,38 +154,12 @@ Turn Conversation::Next(std::string_view received)
                           " header fields.",
                       received);
     }
-    // A client that expects 100 Continue waits for it before its body, so it gets 417 at once.
-    const bool readsBody = m_parser->is_header_done() && request.method() == http::verb::post &&
-                           (request.version() == 10 || request.count(http::field::expect) == 0);
-    if (readsBody && !error && !m_parser->is_done() && consumed < received.size())
+    // Also before what the parser found wrong in such a head: it judges a head that came in
+    // pieces only once it is whole, which this one never will be.
+    if ((error && seen >= kMaxHeadBytes) || (!error && seen > kMaxHeadBytes))
     {
-        // A form's body, chunked or not, is read to its end before the answer; the head's
-        // deadline covers it too. Past the body limit it is refused, in Answer.
-        m_parser->eager(true);
-        consumed += m_parser->put(boost::asio::buffer(received.substr(consumed)), error);
-    }
-    // Beast takes what there is of a body without asking for more.
-    if (readsBody && (!error || error == http::error::need_more) && !m_parser->is_done())
-    {
-        Turn wait;
-        wait.consumed = consumed;
-        return wait;
-    }
-    if (error == http::error::need_more)
-    {
-        // The parser waits for the empty line that ends the head before it looks at lines that
-        // came in pieces; a line ending in a bare LF or CR must not wait for it.
-        m_checked = std::max(m_checked, consumed) - consumed;
-        if (HasBareLineEnd(received, consumed + m_checked))
-            return Refuse(400, kBareLineEnd, received);
-        m_checked = received.size() - consumed - (received.ends_with('\r') ? 1 : 0);
-        Turn wait;
-        wait.consumed = consumed;
-        return wait;
-    }
-    if (error == http::error::header_limit)
-    {
-        if (request.target().empty())
+        // The parser may not have read the request line yet, so the bytes say whether it ended.
+        if (m_headBytes == 0 && head.find("\r\n") == std::string_view::npos)
         {
             return Refuse(414,
                           "The address is too long: a request line may be at most " +
@@ -171,143 +167,214 @@ Turn Conversation::Next(std::string_view received)
                           received);
         }
         return Refuse(431,
-                      "The request's header fields are too large: together they may be at most " +
+                      "The request's head is too large: its request line and header fields "
+                      "together may be at most " +
                           std::to_string(kMaxHeadBytes) + " bytes.",
                       received);
     }
-    // Beast refuses a Content-Length over the body limit once the head is read; a body of any
-    // other method leaves the parser waiting for it, and is not read.
-    const bool hasBody = error == http::error::body_limit || (!error && !m_parser->is_done());
-    if (error && !hasBody)
+    if (waiting)
     {
-        // Beast names what it met first, "bad version" for a request line ending in a bare LF.
-        const std::string_view head = received.substr(0, received.find("\r\n\r\n"));
-        return Refuse(400,
-                      HasBareLineEnd(head, 0)
-                          ? std::string(kBareLineEnd)
-                          : "The request is malformed (" + error.message() + ").",
-                      received);
+        m_headBytes += consumed;
+        m_scanned -= std::min(m_scanned, consumed);
+        Turn wait;
+        wait.consumed = consumed;
+        return wait;
     }
-    Turn turn = Answer(request, hasBody);
-    turn.consumed = hasBody ? received.size() : consumed;
+    if (error)
+        return Refuse(400, "The request is malformed (" + error.message() + ").", received);
+    return HeadArrived(consumed, received.substr(consumed));
+}
+
+// The framing rules of RFC 9112, 6.3: a body whose length is not certain, or one that a GET or
+// HEAD carries, is never skipped, since its bytes would be read as the next request.
+Turn Conversation::HeadArrived(std::size_t consumed, std::string_view rest)
+{
+    const Parser::value_type& request = m_parser->get();
+    const http::verb method = request.method();
+    m_head = method == http::verb::head;
+    m_http10 = request.version() == 10;
+    m_close = !m_parser->keep_alive();
+    m_requestLine = RequestLine(request);
+    const bool encoded = request.count(http::field::transfer_encoding) > 0;
+    const bool hasBody = encoded || m_parser->content_length().value_or(0) > 0;
+    const std::size_t hosts = request.count(http::field::host);
+    m_close = m_close || hasBody;
+    if (hosts > 1 || (hosts == 0 && !m_http10))
+    {
+        m_close = true;
+        return Answered(consumed,
+                        ErrorResponse(400, "The request must name the server in one Host field."));
+    }
+    if (encoded && !m_parser->chunked())
+    {
+        return Answered(consumed,
+                        ErrorResponse(400, "The request's Transfer-Encoding does not end in "
+                                           "chunked, so its length is unknown."));
+    }
+    if (hasBody && (method == http::verb::get || m_head))
+    {
+        return Answered(consumed, ErrorResponse(400, "A " + std::string(request.method_string()) +
+                                                         " request must not carry a body."));
+    }
+    if (!m_http10 && request.count(http::field::expect) > 0)
+    {
+        // The pages are small and a form is at most a few KiB: nothing is worth waiting for.
+        return Answered(consumed, ErrorResponse(417, "The server meets no expectations; send the "
+                                                     "request without an Expect field."));
+    }
+    if (method == http::verb::post && hasBody)
+    {
+        if (encoded)
+        {
+            return Answered(consumed, ErrorResponse(411, "Send the form with a Content-Length; "
+                                                         "the server reads no chunked body."));
+        }
+        if (*m_parser->content_length() > kMaxBodyBytes)
+        {
+            return Answered(consumed, ErrorResponse(413, "The form is too large: at most " +
+                                                             std::to_string(kMaxBodyBytes) +
+                                                             " bytes are read."));
+        }
+        if (!IsForm(SingleField(request, http::field::content_type)))
+        {
+            return Answered(consumed,
+                            ErrorResponse(415, "The server reads only forms, sent as " +
+                                                   std::string(kFormType) + "."));
+        }
+        m_close = !m_parser->keep_alive();
+        m_parser->body_limit(kMaxBodyBytes);
+        return ReadBody(consumed, rest);
+    }
+    return Dispatch(consumed);
+}
+
+Turn Conversation::ReadBody(std::size_t consumed, std::string_view rest)
+{
+    beast::error_code error;
+    const std::size_t used = rest.empty() ? 0 : m_parser->put(boost::asio::buffer(rest), error);
+    if (m_parser->is_done())
+        return Dispatch(consumed + used);
+    if (error && error != http::error::need_more)
+    {
+        m_close = true;
+        return Answered(consumed + used,
+                        ErrorResponse(400, "The form is malformed (" + error.message() + ")."));
+    }
+    Turn wait;
+    wait.consumed = consumed + used;
+    return wait;
+}
+
+Turn Conversation::Dispatch(std::size_t consumed)
+{
+    Parser::value_type& request = m_parser->get();
+    const std::string_view method = request.method_string();
+    RequestTarget target = ParseRequestTarget(request.target());
+    if (!target.error.empty() && (method == "GET" || method == "HEAD" || method == "POST"))
+        return Answered(consumed, ErrorResponse(400, target.error));
+
+    Turn turn;
+    turn.consumed = consumed;
+    Request& converted = turn.request.emplace();
+    converted.method = method;
+    // Other methods get 405 whatever their target.
+    converted.path = target.error.empty() ? std::move(target.path) : std::string(request.target());
+    converted.query = std::move(target.query);
+    // Two Authorization fields are not a credential the server hands out; treat as none.
+    converted.authorization = SingleField(request, http::field::authorization);
+    converted.host = SingleField(request, http::field::host);
+    converted.client = m_client;
+    converted.contentType = SingleField(request, http::field::content_type);
+    converted.body = std::move(request.body());
+    converted.origin = SingleField(request, http::field::origin);
+    converted.referer = SingleField(request, http::field::referer);
+    converted.acceptEncoding = JoinedFields(request, http::field::accept_encoding);
+    converted.ifNoneMatch = JoinedFields(request, http::field::if_none_match);
+    m_parser.reset();
+    m_awaitingReply = true;
     return turn;
 }
 
-Turn Conversation::Answer(const Parser::value_type& request, bool hasBody)
+Turn Conversation::Answered(std::size_t consumed, Response response)
 {
-    const std::string_view method = request.method_string();
-    const bool http10 = request.version() == 10;
-    const bool getOrHead = method == "GET" || method == "HEAD";
-    const std::size_t hosts = request.count(http::field::host);
-    RequestTarget target = ParseRequestTarget(request.target());
-
-    Response response;
-    // A body is never read, so it must not be taken for the next request.
-    bool close = hasBody || !request.keep_alive();
-    if (hosts > 1 || (hosts == 0 && !http10))
-    {
-        response = ErrorResponse(400, "The request must name the server in one Host field.");
-        close = true;
-    }
-    else if (hasBody && getOrHead)
-    {
-        response = ErrorResponse(413, "The server reads no request body; a " + std::string(method) +
-                                          " request must not carry one.");
-    }
-    else if (!http10 && request.count(http::field::expect) > 0)
-    {
-        // The pages are small and no request body is read, so nothing is worth waiting for.
-        response = ErrorResponse(417, "The server meets no expectations; send the request "
-                                      "without an Expect field.");
-    }
-    else if (hasBody && method == "POST")
-    {
-        response = ErrorResponse(413, "The request's body is too large: at most " +
-                                          std::to_string(kMaxBodyBytes) + " bytes are read.");
-    }
-    else if (!target.error.empty() && (getOrHead || method == "POST"))
-    {
-        response = ErrorResponse(400, target.error);
-    }
-    else
-    {
-        Request converted;
-        converted.method = method;
-        // Other methods get 405 whatever their target.
-        converted.path =
-            target.error.empty() ? std::move(target.path) : std::string(request.target());
-        converted.query = std::move(target.query);
-        // Two Authorization fields are not a credential the server hands out; treat as none.
-        if (request.count(http::field::authorization) == 1)
-            converted.authorization = request[http::field::authorization];
-        if (hosts == 1)
-            converted.host = request[http::field::host];
-        converted.client = m_client;
-        converted.contentType = SingleField(request, http::field::content_type);
-        converted.origin = SingleField(request, http::field::origin);
-        converted.referer = SingleField(request, http::field::referer);
-        converted.acceptEncoding = JoinedFields(request, http::field::accept_encoding);
-        converted.ifNoneMatch = JoinedFields(request, http::field::if_none_match);
-        converted.body = request.body();
-        response = m_site.Handle(converted);
-    }
-    Turn turn;
-    turn.answer = Send(std::move(response), method == "HEAD", close, http10, RequestLine(request));
-    turn.close = close;
     m_parser.reset();
-    m_inHead = false;
+    Turn turn;
+    turn.consumed = consumed;
+    turn.answer = Reply(std::move(response));
     return turn;
 }
 
 Turn Conversation::Refuse(int status, std::string_view message, std::string_view received)
 {
-    std::string line = "-";
+    m_requestLine = "-";
+    m_head = received.starts_with("HEAD ");
     if (m_parser && !m_parser->get().target().empty())
     {
-        line = RequestLine(m_parser->get());
+        m_requestLine = RequestLine(m_parser->get());
+        m_head = m_parser->get().method() == http::verb::head;
     }
     else if (const std::string_view first = received.substr(0, received.find_first_of("\r\n"));
              LooksLikeRequestLine(first))
     {
-        line = Truncated(first);
+        m_requestLine = Truncated(first);
     }
-    Turn turn;
-    turn.consumed = received.size();
-    turn.answer = Send(ErrorResponse(status, message), false, true, false, line);
-    turn.close = true;
-    m_parser.reset();
-    m_inHead = false;
-    return turn;
+    m_http10 = false;
+    m_close = true;
+    return Answered(received.size(), ErrorResponse(status, message));
 }
 
-Outgoing Conversation::TimedOut(std::string_view received)
+Answer Conversation::Reply(Response response)
 {
-    return Refuse(408, "The request did not arrive in time.", received).answer;
-}
-
-Outgoing Conversation::Send(Response response, bool head, bool close, bool http10,
-                            std::string_view requestLine)
-{
-    http::response<http::empty_body> message(static_cast<http::status>(response.status), 11);
-    for (const auto& [name, value] : response.headers)
-        message.insert(name, value);
-    // A 304 has no body, and its Content-Length could only repeat the page's (RFC 9110, 8.6).
-    if (response.status != 304)
-        message.content_length(response.body->size());
-    if (close)
-        message.set(http::field::connection, "close");
-    else if (http10)
-        message.set(http::field::connection, "keep-alive");
+    m_awaitingReply = false;
     if (m_log)
     {
-        m_log(CommonLogLine(m_client, response.user, std::time(nullptr), requestLine,
-                            response.status, head ? 0 : response.body->size()));
+        m_log(CommonLogLine(m_client, response.user, std::time(nullptr), m_requestLine,
+                            response.status, m_head ? 0 : response.body->size()));
+        if (!response.problem.empty())
+            m_log(ProblemLogLine(m_requestLine, response.problem));
     }
-    Outgoing answer;
-    answer.head = SerializedHead(message);
-    if (!head)
-        answer.body = std::move(response.body);
+    Answer answer(static_cast<http::status>(response.status), 11);
+    for (const auto& [name, value] : response.headers)
+        answer.insert(name, value);
+    // A 304 says nothing of a body's length unless it gives that of the page it stands for.
+    if (response.status != 304)
+        answer.content_length(response.body->size());
+    if (m_close)
+        answer.set(http::field::connection, "close");
+    else if (m_http10)
+        answer.set(http::field::connection, "keep-alive");
+    if (!m_head)
+        answer.body() = std::move(response.body);
     return answer;
+}
+
+std::vector<Exchanged> Exchange(const Site& site, const LogFunction& log,
+                                const std::vector<std::string_view>& pieces)
+{
+    Conversation conversation(log, "127.0.0.1");
+    std::vector<Exchanged> exchanged;
+    std::string unread;
+    std::string request;
+    for (const std::string_view piece : pieces)
+    {
+        unread += piece;
+        for (;;)
+        {
+            Turn turn = conversation.Next(unread);
+            request += unread.substr(0, turn.consumed);
+            unread.erase(0, turn.consumed);
+            if (turn.request)
+                turn.answer = conversation.Reply(site.Handle(*turn.request));
+            if (!turn.answer)
+                break; // the rest is part of a request
+            std::ostringstream answer;
+            answer << *turn.answer;
+            exchanged.push_back({std::exchange(request, {}), answer.str()});
+            if (!turn.answer->keep_alive())
+                return exchanged;
+        }
+    }
+    return exchanged;
 }
 
 } // namespace tnews::server

@@ -1,82 +1,136 @@
-// One connection's HTTP without its socket: the bytes a client sends go in, whole answers come
-// out. Beast's request parser reads each request, the Site answers it, and every answer is
-// logged. The server's connections and HttpServer::Exchange both run every byte through here.
+// One connection's HTTP without its socket: the bytes a client sends go in, requests for a Site
+// and whole answers come out. Beast's request parser reads each request; the limits on heads and
+// bodies hold however the bytes arrive. The server's connections, Exchange and the fuzzer all run
+// every byte through here.
 #pragma once
 
 #include "access_log.h"
 #include "site.h"
 
+#include <boost/asio/buffer.hpp>
+#include <boost/beast/http/message.hpp>
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/string_body.hpp>
+#include <boost/optional.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tnews::server
 {
 
-/// Longest request line, and apart from it the longest header fields together: 414 and 431
-/// past them.
+/// Longest head, request line and header fields together, counted over every byte however the
+/// head arrives: past it 414 while the request line is unfinished, else 431.
 inline constexpr std::size_t kMaxHeadBytes = 8 * 1024;
 /// Most header fields in one request; more get 431.
 inline constexpr std::size_t kMaxHeaderFields = 100;
-/// Longest body read, a POST's only; a longer one gets 413.
+/// Longest body read: a POST's form (application/x-www-form-urlencoded) with a Content-Length.
+/// Longer ones get 413, chunked ones 411, other types 415, and the connection closes.
 inline constexpr std::size_t kMaxBodyBytes = 4 * 1024;
 
-/// An answer as it goes out: its status line and fields, then the body they announce.
-struct Outgoing
+/// A body that shares its page with the Site, so that an answer waiting for a slow client holds
+/// no copy of it. A null page sends nothing (the answer to HEAD).
+struct SharedBody
 {
-    std::string head; // "" when there is no answer
-    SharedPage body;  // null for none (HEAD); shared with the Site, so sending it copies nothing
+    using value_type = SharedPage;
+
+    static std::uint64_t size(const value_type& page) { return page ? page->size() : 0; }
+
+    class writer
+    {
+    public:
+        using const_buffers_type = boost::asio::const_buffer;
+
+        template <bool isRequest, class Fields>
+        writer(const boost::beast::http::header<isRequest, Fields>&, const value_type& page)
+            : m_page(page)
+        {
+        }
+        void init(boost::beast::error_code& error) { error = {}; }
+        boost::optional<std::pair<const_buffers_type, bool>> get(boost::beast::error_code& error)
+        {
+            error = {};
+            if (!m_page || m_page->empty())
+                return boost::none;
+            return std::pair(const_buffers_type(m_page->data(), m_page->size()), false);
+        }
+
+    private:
+        const value_type& m_page;
+    };
 };
+
+/// An answer as it goes out. When it is not keep_alive(), the connection closes after it.
+using Answer = boost::beast::http::response<SharedBody>;
 
 /// What a connection does after offering the bytes it has received.
 struct Turn
 {
-    std::size_t consumed = 0; // bytes at the front of those offered that are used up
-    Outgoing answer;          // a whole answer to send; none when more bytes are needed
-    bool close = false;       // close the connection once the answer is sent
+    std::size_t consumed = 0;       // bytes at the front of those offered that are used up
+    std::optional<Request> request; // a whole request: give the Site's Response to Reply
+    std::optional<Answer> answer;   // a refusal, to send as it is
 };
 
 class Conversation
 {
 public:
-    /// `site` and `log` (which may be empty) must outlive it; `client` is the client's address
-    /// for the log.
-    Conversation(const Site& site, const LogFunction& log, std::string client);
+    /// `log` (which may be empty) must outlive it; `client` is the client's address.
+    Conversation(const LogFunction& log, std::string client);
 
-    /// The next step for `received`, the bytes not consumed so far: an answer once a request's
-    /// head has arrived whole or has to be refused, else nothing but what it consumed; offer
-    /// the rest again when more has arrived. Requests are answered one at a time, in order.
-    /// Malformed heads get 400 at once (lines ending in a bare LF too), long request lines 414,
-    /// long or many header fields 431, bodies are read only for POST, within kMaxBodyBytes
-    /// (413 on GET and HEAD and past the limit, else 405), and every Expect gets 417.
+    /// The next step for `received`, the bytes not consumed so far: a request once its head (and
+    /// a POST's form) has arrived whole, a refusal, or nothing but what it consumed; offer the
+    /// rest again when more has arrived. After a request, call Reply before Next again.
+    /// Refused: malformed heads (lines ending in a bare LF or CR, folded lines) 400 at once,
+    /// heads past kMaxHeadBytes 414 or 431, more than kMaxHeaderFields 431, a body on GET or HEAD
+    /// 400, any Expect 417, and what kMaxBodyBytes says of bodies.
     Turn Next(std::string_view received);
 
-    /// True while part of a request's head, or of a POST's body, has arrived and its answer is
-    /// not yet given.
-    bool InHead() const { return m_inHead; }
+    /// True from a request's first byte until it is answered.
+    bool InRequest() const { return m_parser.has_value() || m_awaitingReply; }
 
-    /// The 408 answer, logged, for a client whose head has not arrived in time, `received` being
-    /// the bytes not consumed; the connection closes after it.
-    Outgoing TimedOut(std::string_view received);
+    /// The answer to the request Next gave, from the Site's `response`, logged once, with its
+    /// problem if it has one; without a body for HEAD.
+    Answer Reply(Response response);
 
 private:
     using Parser = boost::beast::http::request_parser<boost::beast::http::string_body>;
 
-    Turn Answer(const Parser::value_type& request, bool hasBody);
+    Turn ReadHead(std::string_view received);
+    Turn HeadArrived(std::size_t consumed, std::string_view rest);
+    Turn ReadBody(std::size_t consumed, std::string_view rest);
+    Turn Dispatch(std::size_t consumed);
     Turn Refuse(int status, std::string_view message, std::string_view received);
-    Outgoing Send(Response response, bool head, bool close, bool http10,
-                  std::string_view requestLine);
+    Turn Answered(std::size_t consumed, Response response);
 
-    const Site& m_site;
     const LogFunction& m_log;
     std::string m_client;
     std::optional<Parser> m_parser;
-    bool m_inHead = false;
-    std::size_t m_checked = 0; // bytes of the unconsumed head already checked for bare line ends
+    std::size_t m_headBytes = 0; // of the head, consumed by the parser so far
+    std::size_t m_scanned = 0;   // of the unconsumed bytes, checked for bad line ends
+    bool m_awaitingReply = false;
+    // Of the request being answered.
+    bool m_head = false;
+    bool m_http10 = false;
+    bool m_close = false;
+    std::string m_requestLine;
 };
+
+/// One answer of Exchange, with the bytes of the request it answers.
+struct Exchanged
+{
+    std::string request;
+    std::string answer;
+};
+
+/// The answers `site` sends on a connection that receives `pieces` one after another and then
+/// closes its side: every complete request answered in turn, exactly as on a socket, until one
+/// closes the connection. For tests and fuzzing.
+std::vector<Exchanged> Exchange(const Site& site, const LogFunction& log,
+                                const std::vector<std::string_view>& pieces);
 
 } // namespace tnews::server

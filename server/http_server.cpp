@@ -1,21 +1,23 @@
 #include "http_server.h"
 
 #include "connection.h"
-#include "conversation.h"
 
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
 
+#include <pthread.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <exception>
-#include <system_error>
 #include <thread>
+#include <vector>
 
 namespace tnews::server
 {
@@ -33,6 +35,10 @@ constexpr std::chrono::milliseconds kAcceptPause{100};
 // per io_context its epoll, event and timer descriptors, with room to spare.
 constexpr std::size_t kSpareFiles = 16;
 constexpr std::size_t kFilesPerContext = 4;
+
+// Set on the listening socket, so that connections have it from their handshake on, with
+// kSendBufferBytes: what a client can pipeline into the server ahead of its answers.
+constexpr int kReceiveBufferBytes = 16 * 1024;
 
 // `requested`, or fewer so that every connection below the cap can be accepted: past the
 // process's limit of open files the system refuses connections, and nothing is evicted for
@@ -54,8 +60,22 @@ std::size_t ConnectionCap(std::size_t requested, std::size_t contexts)
     return std::min(requested, room);
 }
 
+std::size_t ThreadCount(std::size_t requested)
+{
+    return requested != 0 ? requested : std::max<std::size_t>(1, std::thread::hardware_concurrency());
+}
+
+sigset_t ServerSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, signal);
+    return set;
+}
+
 // Runs `context` until it is stopped. A handler that throws loses its connection (whose last
-// reference it held) and nothing else: the loop goes on.
+// reference it held) and nothing else: the failure is reported and the loop goes on.
 void Run(net::io_context& context)
 {
     for (;;)
@@ -65,58 +85,82 @@ void Run(net::io_context& context)
             context.run();
             return;
         }
+        catch (const std::exception& error)
+        {
+            ReportFailure(error.what());
+        }
         catch (...)
         {
+            ReportFailure("an exception that is not a std::exception");
         }
     }
 }
 
 } // namespace
 
+void BlockServerSignals()
+{
+    const sigset_t set = ServerSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
 // One io_context per thread, each run by that thread alone: a connection's handlers never run
 // at once, so they need no strand and take no lock, and the loopback benchmark measured it
-// ahead of one context shared by every thread (see bench/RESULTS.md). Context 0 also accepts
-// and hands each new connection to the contexts in turn.
+// ahead of one context shared by every thread (see bench/RESULTS.md). Context 0 also accepts,
+// takes the signals, and hands each new connection to the contexts in turn.
 class HttpServer::Impl
 {
 public:
-    Impl(const Site& site, HttpOptions options);
+    Impl(std::shared_ptr<const Site> site, HttpOptions options);
+    ~Impl();
     void Accept();
     void OnAccept(const boost::system::error_code& error, Socket socket);
+    void AwaitSignal(net::signal_set& signals);
 
-    const Site& m_site;
     const HttpOptions m_options;
-    const std::size_t m_threads;
-    // Connections leave the table when they are destroyed, which may be when the contexts are.
-    ConnectionTable m_table;
+    ServerState m_state;
     std::vector<std::unique_ptr<net::io_context>> m_contexts;
     std::size_t m_serving = 1; // contexts that have a thread
     std::size_t m_next = 0;
-    tcp::acceptor m_acceptor;
-    net::steady_timer m_pause;
+    std::optional<tcp::acceptor> m_acceptor;
+    std::optional<net::steady_timer> m_pause;
     std::atomic<bool> m_running{false};
 };
 
-HttpServer::Impl::Impl(const Site& site, HttpOptions options)
-    : m_site(site), m_options(std::move(options)),
-      m_threads(m_options.threads != 0
-                    ? m_options.threads
-                    : std::max<std::size_t>(1, std::thread::hardware_concurrency())),
-      m_table(ConnectionCap(m_options.maxConnections, m_threads)),
+HttpServer::Impl::Impl(std::shared_ptr<const Site> site, HttpOptions options)
+    : m_options(std::move(options)),
+      m_state(std::move(site), m_options.log,
+              ConnectionCap(m_options.maxConnections, ThreadCount(m_options.threads))),
       m_contexts(
           [&]
           {
               std::vector<std::unique_ptr<net::io_context>> contexts;
-              for (std::size_t i = 0; i < m_threads; ++i)
+              for (std::size_t i = 0; i < ThreadCount(m_options.threads); ++i)
                   contexts.push_back(std::make_unique<net::io_context>(1));
               return contexts;
           }()),
-      m_acceptor(*m_contexts.front()), m_pause(*m_contexts.front())
+      m_acceptor(std::in_place, *m_contexts.front()), m_pause(std::in_place, *m_contexts.front())
 {
 }
 
+// Said here, not left to the order of the members: no form's answer is under way when the
+// connections go, and the connections go, with the contexts that hold them, while the table
+// they leave is still there.
+HttpServer::Impl::~Impl()
+{
+    m_state.forms.join();
+    m_acceptor.reset();
+    m_pause.reset();
+    m_contexts.clear();
+}
+
 HttpServer::HttpServer(const Site& site, HttpOptions options)
-    : m_impl(std::make_unique<Impl>(site, std::move(options)))
+    : HttpServer(std::shared_ptr<const Site>(&site, [](const Site*) {}), std::move(options))
+{
+}
+
+HttpServer::HttpServer(std::shared_ptr<const Site> site, HttpOptions options)
+    : m_impl(std::make_unique<Impl>(std::move(site), std::move(options)))
 {
 }
 
@@ -126,7 +170,7 @@ std::optional<int> HttpServer::Bind(const std::string& host, int port)
 {
     if (port < 0 || port > 65535)
         return std::nullopt;
-    tcp::acceptor& acceptor = m_impl->m_acceptor;
+    tcp::acceptor& acceptor = *m_impl->m_acceptor;
     boost::system::error_code error;
     tcp::resolver resolver(*m_impl->m_contexts.front());
     const auto endpoints = resolver.resolve(
@@ -140,6 +184,9 @@ std::optional<int> HttpServer::Bind(const std::string& host, int port)
         // another socket listens on still fails, as it must (no SO_REUSEPORT).
         if (!acceptor.open(entry.endpoint().protocol(), error) &&
             !acceptor.set_option(tcp::acceptor::reuse_address(true), error) &&
+            !acceptor.set_option(net::socket_base::send_buffer_size(kSendBufferBytes), error) &&
+            !acceptor.set_option(net::socket_base::receive_buffer_size(kReceiveBufferBytes),
+                                 error) &&
             !acceptor.bind(entry.endpoint(), error) &&
             !acceptor.listen(net::socket_base::max_listen_connections, error))
         {
@@ -153,7 +200,7 @@ std::optional<int> HttpServer::Bind(const std::string& host, int port)
 bool HttpServer::Listen()
 {
     Impl& impl = *m_impl;
-    if (!impl.m_acceptor.is_open())
+    if (!impl.m_acceptor->is_open())
         return false;
     std::vector<net::executor_work_guard<net::io_context::executor_type>> work;
     std::vector<std::thread> threads;
@@ -173,10 +220,21 @@ bool HttpServer::Listen()
         }
     }
     impl.m_serving = threads.size() + 1;
+    // Taken on this thread alone, through context 0; the others keep them blocked.
+    const sigset_t signalSet = ServerSignals();
+    std::optional<net::signal_set> signals;
+    if (impl.m_options.signals)
+    {
+        signals.emplace(*impl.m_contexts.front(), SIGINT, SIGTERM, SIGHUP);
+        impl.AwaitSignal(*signals);
+        pthread_sigmask(SIG_UNBLOCK, &signalSet, nullptr);
+    }
     impl.m_running = true;
     impl.Accept();
     Run(*impl.m_contexts.front());
     impl.m_running = false;
+    if (signals)
+        pthread_sigmask(SIG_BLOCK, &signalSet, nullptr);
     for (auto& context : impl.m_contexts)
         context->stop();
     for (std::thread& thread : threads)
@@ -190,59 +248,70 @@ void HttpServer::Stop()
         context->stop();
 }
 
-void HttpServer::Impl::Accept()
-{
-    net::io_context& context = *m_contexts[m_next];
-    m_next = (m_next + 1) % m_serving;
-    m_acceptor.async_accept(context, [this](const boost::system::error_code& error, Socket socket)
-                            { OnAccept(error, std::move(socket)); });
-}
-
-void HttpServer::Impl::OnAccept(const boost::system::error_code& error, Socket socket)
-{
-    if (error == net::error::operation_aborted || !m_acceptor.is_open())
-        return;
-    if (error)
-    {
-        m_pause.expires_after(kAcceptPause);
-        m_pause.async_wait([this](const boost::system::error_code&) { Accept(); });
-        return;
-    }
-    try
-    {
-        auto connection =
-            std::make_shared<Connection>(std::move(socket), m_site, m_options.log, m_table);
-        if (std::shared_ptr<Connection> evicted = m_table.Add(connection))
-            evicted->Evict();
-        connection->Start();
-    }
-    catch (const std::exception&)
-    {
-        // Out of memory: this connection is closed with its socket, the next one is accepted.
-    }
-    Accept();
-}
-
 bool HttpServer::IsRunning() const
 {
     return m_impl->m_running;
 }
 
-std::vector<std::string> HttpServer::Exchange(std::string_view received) const
+void HttpServer::Replace(std::shared_ptr<const Site> site)
 {
-    Conversation conversation(m_impl->m_site, m_impl->m_options.log, "127.0.0.1");
-    std::vector<std::string> answers;
-    for (;;)
+    std::shared_ptr<const Site> before = m_impl->m_state.ReplaceSite(std::move(site));
+    // No one takes the old Site any more, so once this is its only owner it stays so. A request
+    // takes milliseconds; after 10 s the old Site goes with its last request, wherever that is.
+    for (int i = 0; i < 1000 && before.use_count() > 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+void HttpServer::Impl::AwaitSignal(net::signal_set& signals)
+{
+    signals.async_wait(
+        [this, &signals](const boost::system::error_code& error, int signal)
+        {
+            if (error)
+                return;
+            if (signal != SIGHUP)
+            {
+                for (auto& context : m_contexts)
+                    context->stop();
+                return;
+            }
+            if (m_options.onHangup)
+                m_options.onHangup();
+            AwaitSignal(signals);
+        });
+}
+
+void HttpServer::Impl::Accept()
+{
+    net::io_context& context = *m_contexts[m_next];
+    m_next = (m_next + 1) % m_serving;
+    m_acceptor->async_accept(context, [this](const boost::system::error_code& error,
+                                             Socket socket)
+                            { OnAccept(error, std::move(socket)); });
+}
+
+void HttpServer::Impl::OnAccept(const boost::system::error_code& error, Socket socket)
+{
+    if (error == net::error::operation_aborted || !m_acceptor->is_open())
+        return;
+    if (error)
     {
-        Turn turn = conversation.Next(received);
-        received.remove_prefix(turn.consumed);
-        if (turn.answer.head.empty())
-            break; // the rest is part of a head, and the client has closed
-        answers.push_back(turn.answer.head + (turn.answer.body ? *turn.answer.body : ""));
-        if (turn.close)
-            break;
+        m_pause->expires_after(kAcceptPause);
+        m_pause->async_wait([this](const boost::system::error_code&) { Accept(); });
+        return;
     }
-    return answers;
+    try
+    {
+        const auto connection = std::make_shared<Connection>(std::move(socket), m_state);
+        // Locked here, outside the table's lock: the evicted connection may end with it.
+        if (const std::shared_ptr<Connection> evicted = connection->Start().lock())
+            evicted->Evict();
+    }
+    catch (const std::exception& failure)
+    {
+        ReportFailure(failure.what()); // this connection is closed with its socket
+    }
+    Accept();
 }
 
 } // namespace tnews::server

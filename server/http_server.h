@@ -5,11 +5,10 @@
 #include "site.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace tnews::server
 {
@@ -18,29 +17,39 @@ namespace tnews::server
 /// connections and never waits on one client; more threads than cores only add switching and
 /// lengthen the slowest answers.
 inline constexpr std::size_t kDefaultThreads = 0;
-/// Connections held at most; past this one that is idle or lingering is closed, else the one
+/// Connections held at most; past this one that is idle or closing is closed, else the one
 /// that has waited longest for its client. Fewer when the limit of open files leaves less room.
 inline constexpr std::size_t kDefaultMaxConnections = 1024;
 
 struct HttpOptions
 {
     std::size_t threads = kDefaultThreads;
-    // Receives one common-log line per request, from any thread; no logging when empty.
+    // Receives one common-log line per request, and a line for each answer's problem, from any
+    // thread; no logging when empty.
     LogFunction log;
     std::size_t maxConnections = kDefaultMaxConnections;
+    // Listen then stops on SIGINT and SIGTERM and calls onHangup, on a serving thread, on SIGHUP.
+    // Call BlockServerSignals before starting any thread.
+    bool signals = false;
+    std::function<void()> onHangup{};
 };
 
+/// Blocks SIGINT, SIGTERM and SIGHUP in this thread and the threads it starts from now on, so
+/// that Listen alone takes them when HttpOptions::signals asks it to.
+void BlockServerSignals();
+
 /// Serves a Site over HTTP with limits for hostile clients (conversation.h, connection.h): a
-/// request's head must arrive whole within 5 s of its first byte and within 8 KiB, a kept-alive
-/// connection closes after 5 s without a request, request bodies are never read (the connection
-/// closes after answering), and a client that reads nothing of an answer for 5 s is dropped.
-/// Every answer, including those for malformed requests, is one of the Site's HTML pages with a
-/// Content-Length.
+/// request must arrive whole within 5 s of its first byte and its head within 8 KiB, a kept-alive
+/// connection closes after 5 s without a request, only a POST's small form is read as a body,
+/// and a client that does not take its answer at a minimum rate is reset. Every answer,
+/// including those for malformed requests, is one of the Site's pages with a Content-Length.
 class HttpServer
 {
 public:
-    /// `site` must outlive the server.
+    /// Serves `site`, which must outlive the server.
     HttpServer(const Site& site, HttpOptions options);
+    /// Serves `site` until Replace swaps another in.
+    HttpServer(std::shared_ptr<const Site> site, HttpOptions options);
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
@@ -60,10 +69,10 @@ public:
     /// True while Listen is accepting connections.
     bool IsRunning() const;
 
-    /// The answers the server sends, each whole, on a connection that has received `received`
-    /// and then closed its side: each complete request answered in turn, exactly as on a
-    /// socket, until one ends the connection. Needs no Bind; for tests and fuzzing.
-    std::vector<std::string> Exchange(std::string_view received) const;
+    /// Answers every request from now on with `site`; a request under way finishes with the
+    /// Site it started with. Returns once none is left on the one before, which it destroys
+    /// here rather than on a serving thread. Safe from any thread but a serving one.
+    void Replace(std::shared_ptr<const Site> site);
 
 private:
     class Impl;

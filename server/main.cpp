@@ -1,17 +1,21 @@
-// tnews-server: loads the newspaper catalogue and serves the directory until SIGINT or SIGTERM.
+// tnews-server: loads the newspaper catalogue and serves the directory until SIGINT or SIGTERM;
+// SIGHUP loads it again.
 #include "command_line.h"
 #include "corrections_store.h"
 #include "http_server.h"
 #include "site.h"
 #include "site_data.h"
 
+#include <boost/asio/post.hpp>
+#include <boost/asio/thread_pool.hpp>
+
+#include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <iostream>
-#include <pthread.h>
+#include <memory>
 #include <set>
-#include <system_error>
-#include <thread>
 
 namespace
 {
@@ -55,21 +59,56 @@ std::size_t PlacesWithoutPapers(const tnews::catalogue::Catalogue& catalogue)
     return places - shown.size();
 }
 
-// Blocked in every thread and awaited by one, see Run.
-sigset_t StopSignals()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    return set;
-}
-const sigset_t kStopSignals = StopSignals();
-
 void LogLine(const std::string& line)
 {
     // One call per line keeps lines from different threads whole.
     std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+struct Loaded
+{
+    std::shared_ptr<const Site> site;
+    std::string summary; // what it holds, for the log
+};
+
+// Every Site the server serves is made here, at start-up and at each reload, over the one store
+// of readers' corrections (null: none are taken), which outlives them all. Throws
+// catalogue::CatalogueError naming the file and line of a malformed file, std::runtime_error when
+// SQLite, ICU or zlib fails.
+Loaded MakeSite(const std::filesystem::path& data, const ServerOptions& options,
+                CorrectionsStore* corrections)
+{
+    SiteData files = LoadSiteData(data, options.checks);
+    std::size_t exports = 0;
+    for (const Export& file : files.exports)
+        exports += file.bytes ? 1 : 0;
+    std::string summary = std::to_string(files.catalogue.papers.size()) + " newspapers from " +
+                          data.string();
+    if (const std::size_t missing = PlacesWithoutPapers(files.catalogue); missing > 0)
+        summary += " (" + std::to_string(missing) + " places have none yet)";
+    summary += ", " + std::to_string(files.checks.size()) + " link checks, " +
+               std::to_string(exports) + " of 2 exports beside it";
+    const SiteOptions site{.publicHost = options.publicHost, .corrections = corrections};
+    return {std::make_shared<const Site>(std::move(files), options.latest, site),
+            std::move(summary)};
+}
+
+// Reloading and destroying the old Site take a few tenths of a second, which no request waits
+// for; malformed new files leave the old data serving.
+void Reload(HttpServer& server, const std::filesystem::path& data, const ServerOptions& options,
+            CorrectionsStore* corrections)
+{
+    try
+    {
+        Loaded loaded = MakeSite(data, options, corrections);
+        server.Replace(std::move(loaded.site));
+        LogLine("tnews-server: reloaded " + loaded.summary);
+    }
+    catch (const std::exception& error)
+    {
+        LogLine(std::string("tnews-server: not reloaded, still serving the data loaded before: ") +
+                error.what());
+    }
 }
 
 int Run(const ServerOptions& options, const char* argv0)
@@ -89,26 +128,9 @@ int Run(const ServerOptions& options, const char* argv0)
         data = *found;
     }
 
-    SiteData files;
-    try
-    {
-        files = LoadSiteData(data, options.checks);
-    }
-    catch (const tnews::catalogue::CatalogueError& error)
-    {
-        std::cerr << "tnews-server: " << error.what() << '\n';
-        return 1;
-    }
-    const std::size_t count = files.catalogue.papers.size();
-    const std::size_t missing = PlacesWithoutPapers(files.catalogue);
-    const std::size_t checks = files.checks.size();
-    std::size_t exports = 0;
-    for (const Export& file : files.exports)
-        exports += file.bytes ? 1 : 0;
-
-    // The corrections outlive any Site made over the catalogue.
+    // The corrections outlive the server and every Site made over the catalogue.
     std::unique_ptr<CorrectionsStore> corrections;
-    std::optional<Site> site;
+    Loaded loaded;
     try
     {
         if (!options.state.empty())
@@ -116,8 +138,7 @@ int Run(const ServerOptions& options, const char* argv0)
             std::filesystem::create_directories(options.state);
             corrections = std::make_unique<CorrectionsStore>(options.state);
         }
-        site.emplace(std::move(files), options.latest,
-                     SiteOptions{.publicHost = options.publicHost, .corrections = corrections.get()});
+        loaded = MakeSite(data, options, corrections.get());
     }
     catch (const std::exception& error)
     {
@@ -125,7 +146,24 @@ int Run(const ServerOptions& options, const char* argv0)
         return 1;
     }
 
-    HttpServer server(*site, HttpOptions{options.threads, LogLine});
+    // SIGHUP asks for a reload, run on a thread of its own; one asked for during another runs
+    // after it.
+    boost::asio::thread_pool reloads(1);
+    std::atomic<bool> queued{false};
+    std::function<void()> hangup;
+    HttpServer server(loaded.site, HttpOptions{options.threads, LogLine, kDefaultMaxConnections,
+                                               true, [&hangup] { hangup(); }});
+    hangup = [&]
+    {
+        if (queued.exchange(true))
+            return;
+        boost::asio::post(reloads,
+                          [&]
+                          {
+                              queued = false;
+                              Reload(server, data, options, corrections.get());
+                          });
+    };
     const std::optional<int> port = server.Bind(options.bind, options.port);
     if (!port)
     {
@@ -133,52 +171,16 @@ int Run(const ServerOptions& options, const char* argv0)
                   << '\n';
         return 1;
     }
-
-    // SIGINT and SIGTERM are blocked in every thread (see main) and taken here, outside any
-    // signal handler, where stopping the server is safe (also before Listen runs, which then
-    // returns at once). The thread is joined before the server is destroyed: once Listen has
-    // returned, a SIGTERM sent to the thread alone ends its wait.
-    std::optional<std::thread> signals;
-    try
-    {
-        signals.emplace(
-            [&server]
-            {
-                int signal = 0;
-                sigwait(&kStopSignals, &signal);
-                server.Stop();
-            });
-    }
-    catch (const std::system_error&)
-    {
-        // Then the signals keep their default action, which ends the process.
-        pthread_sigmask(SIG_UNBLOCK, &kStopSignals, nullptr);
-    }
-    struct Joined
-    {
-        std::optional<std::thread>& thread;
-        ~Joined()
-        {
-            if (!thread)
-                return;
-            pthread_kill(thread->native_handle(), SIGTERM);
-            thread->join();
-        }
-    } joined{signals};
-
-    std::cerr << "tnews-server: " << count << " newspapers from " << data.string();
-    if (missing > 0)
-        std::cerr << " (" << missing << " places have none yet)";
-    std::cerr << "\ntnews-server: " << checks << " link checks, " << exports
-              << " of 2 exports beside it";
+    std::cerr << "tnews-server: " << loaded.summary << "\ntnews-server: ";
     if (corrections)
-        std::cerr << "\ntnews-server: readers' corrections kept in "
-                  << (options.state / kCorrectionsFileName).string();
+        std::cerr << "readers' corrections kept in " << (options.state / kCorrectionsFileName).string();
     else
-        std::cerr << "\ntnews-server: no --state folder, so readers' corrections are not taken";
+        std::cerr << "no --state folder, so readers' corrections are not taken";
     std::cerr << "\ntnews-server: listening on http://" << options.bind << ':' << *port << "/"
               << std::endl;
+    loaded.site.reset();
     const bool served = server.Listen();
+    reloads.join(); // a reload under way ends before the server it swaps into
     return served ? 0 : 1;
 }
 
@@ -186,9 +188,9 @@ int Run(const ServerOptions& options, const char* argv0)
 
 int main(int argc, char** argv)
 {
-    // Blocked before any thread starts, so that every thread inherits the mask and only the
-    // signal thread of Run receives them.
-    pthread_sigmask(SIG_BLOCK, &kStopSignals, nullptr);
+    // Before any thread starts, so that every thread inherits the mask and only the server's
+    // signal set takes them, also those sent while the catalogue loads.
+    BlockServerSignals();
     std::signal(SIGPIPE, SIG_IGN);
 
     const std::vector<std::string_view> args(argv + 1, argv + argc);

@@ -74,6 +74,17 @@ RequestTarget ParseRequestTarget(std::string_view target)
             "The address " + Shown(target) + " is not a path starting with \u201C/\u201D.";
         return parsed;
     }
+    // Decoded before routing, "%2F" would turn one path segment into two, so it is refused.
+    for (std::size_t i = 0; i + 2 < path.size(); ++i)
+    {
+        if (path[i] == '%' && path[i + 1] == '2' && AsciiLower(path[i + 2]) == 'f')
+        {
+            parsed.error = "The address " + Shown(target) +
+                           " holds an encoded \u201C/\u201D (%2F) in its path, which the server "
+                           "does not take.";
+            return parsed;
+        }
+    }
     std::optional<std::string> decoded = DecodePercentEncoded(path);
     if (!decoded)
     {

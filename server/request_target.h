@@ -21,8 +21,8 @@ struct RequestTarget
 /// Splits `target`, as on the request line ("/path?query", or "http://host/path?query"), at its
 /// first "?", the query at every "&" and each part at its first "="; a part without "=" is a
 /// key with an empty value and empty parts are skipped. Nothing is trimmed. Every "%" must be
-/// followed by two hex digits ("%u00E9" is refused), and a target that is not a path is
-/// refused; `error` then says which part is wrong.
+/// followed by two hex digits ("%u00E9" is refused), and a target that is not a path, or whose
+/// path holds an encoded "/" (%2F), is refused; `error` then says which part is wrong.
 RequestTarget ParseRequestTarget(std::string_view target);
 
 using QueryPairs = std::vector<std::pair<std::string, std::string>>;

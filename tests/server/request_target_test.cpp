@@ -23,7 +23,8 @@ TEST(RequestTargetTest, SplitsAndDecodesStrictly)
 {
     const TargetCase cases[] = {
         {"/", "/", {}, ""},
-        {"/a%2Fb+c?", "/a/b+c", {}, ""},
+        {"/a%2Cb+c?", "/a,b+c", {}, ""},
+        {"/software%2fnews/x?k=v", "", {}, "encoded \u201C/\u201D (%2F)"},
         {"/s?region=usa&state=New%20York", "/s", {{"region", "usa"}, {"state", "New York"}}, ""},
         {"/s?skwords=a=b", "/s", {{"skwords", "a=b"}}, ""},
         {"/s?k=a+b%2Bc", "/s", {{"k", "a b+c"}}, ""},

@@ -1,0 +1,172 @@
+// The real tnews-server process reloading its files on SIGHUP while 64 connections keep asking:
+// no request fails, new data comes in whole, and a malformed catalogue leaves the data before
+// serving and names its line.
+#include "directory/catalogue.h"
+#include "directory/server_urls.h"
+#include "test_server.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace tnews::server
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+using testing::Contains;
+
+std::string FileText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// tnews-server serving `catalogue` on a free port, its stderr in `log`; stopped with SIGTERM.
+class ServerProcess
+{
+public:
+    ServerProcess(const fs::path& catalogue, const fs::path& log) : m_log(log)
+    {
+        const std::string data = catalogue.string();
+        std::vector<std::string> args = {TNEWS_SERVER_EXE, "--port", "0", "--threads", "2",
+                                         "--data", data};
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        EXPECT_EQ(posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        const std::string listening = "listening on http://127.0.0.1:";
+        EXPECT_TRUE(WaitForLog(listening)) << FileText(log);
+        const std::string text = FileText(log);
+        const std::size_t at = text.find(listening);
+        m_port = at == std::string::npos ? 0 : std::stoi(text.substr(at + listening.size()));
+    }
+    ~ServerProcess()
+    {
+        if (m_pid > 0)
+            Stop();
+    }
+
+    int Port() const { return m_port; }
+    void Signal(int signal) const { ::kill(m_pid, signal); }
+
+    /// Waits up to 20 s for `text` in the log.
+    bool WaitForLog(std::string_view text) const
+    {
+        for (int i = 0; i < 2000; ++i)
+        {
+            if (Contains(FileText(m_log), text))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    /// Sends SIGTERM and returns the exit status, or -1 for an end by a signal.
+    int Stop()
+    {
+        Signal(SIGTERM);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_pid = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    fs::path m_log;
+    pid_t m_pid = 0;
+    int m_port = 0;
+};
+
+TEST(ReloadTest, SighupUnderLoadFailsNoRequest)
+{
+    const fs::path dir = fs::temp_directory_path() / ("tnews-reload-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const char* name : {"catalogue.tsv", "checks.tsv", "newspapers.csv", "newspapers.json"})
+        fs::copy_file(testing::FixtureCataloguePath().parent_path() / name, dir / name);
+    const fs::path catalogue = dir / "catalogue.tsv";
+    ServerProcess server(catalogue, dir / "server.log");
+    ASSERT_NE(server.Port(), 0);
+
+    const std::string texas = "/software/news/tnewsudb.php?region=usa&state=Texas";
+    const httplib::Headers auth = testing::BasicAuth(kUserName, kListingPassword);
+    auto texasPage = [&]
+    {
+        httplib::Client client("127.0.0.1", server.Port());
+        const httplib::Result result = client.Get(texas, auth);
+        return result && result->status == 200 ? result->body : std::string();
+    };
+    std::atomic<bool> stop{false};
+    std::atomic<std::size_t> answered{0};
+    std::atomic<std::size_t> failed{0};
+    std::vector<std::jthread> clients;
+    for (int c = 0; c < 64; ++c)
+    {
+        clients.emplace_back(
+            [&, c]
+            {
+                httplib::Client client("127.0.0.1", server.Port());
+                client.set_keep_alive(true);
+                for (int i = c; !stop; ++i)
+                {
+                    const httplib::Result result = client.Get(i % 2 ? "/" : texas, auth);
+                    const bool whole = result && result->status == 200 &&
+                                       Contains(result->body, "</html>");
+                    ++(whole ? answered : failed);
+                }
+            });
+    }
+    for (int i = 0; i < 5; ++i)
+    {
+        server.Signal(SIGHUP);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    const std::size_t papers = catalogue::LoadCatalogue(catalogue).papers.size();
+    EXPECT_TRUE(server.WaitForLog("tnews-server: reloaded " + std::to_string(papers) + " newspapers"));
+
+    std::ofstream(catalogue, std::ios::app)
+        << "paper\tu\tTexas\tAustin\tReload Gazette\tnewspaper\t\thttps://reload.example/\t\t"
+           "curated\n";
+    server.Signal(SIGHUP);
+    EXPECT_TRUE(
+        server.WaitForLog("tnews-server: reloaded " + std::to_string(papers + 1) + " newspapers"));
+    EXPECT_TRUE(Contains(texasPage(), "Reload Gazette"));
+
+    fs::copy_file(testing::FixtureCataloguePath().parent_path().parent_path() /
+                      "bad_catalogue.tsv",
+                  catalogue, fs::copy_options::overwrite_existing);
+    server.Signal(SIGHUP);
+    EXPECT_TRUE(server.WaitForLog("still serving the data loaded before: " + catalogue.string() +
+                                  ":3: a paper record has 10 tab-separated fields, found 9"));
+    EXPECT_TRUE(Contains(texasPage(), "Reload Gazette"));
+
+    stop = true;
+    clients.clear();
+    EXPECT_EQ(failed, 0u) << answered << " answered";
+    EXPECT_GT(answered, 64u);
+    EXPECT_EQ(server.Stop(), 0);
+    fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace tnews::server
