@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include <boost/asio/ip/address.hpp>
+
 #include <algorithm>
 #include <charconv>
 #include <optional>
@@ -41,7 +43,7 @@ ServerOptions ParseCommandLine(std::span<const std::string_view> args)
     ServerOptions options;
     for (const CommandOption& option : ParseOptions(
              args, {"--port", "--bind", "--data", "--checks", "--state", "--latest", "--threads",
-                     "--public-host"},
+                     "--public-host", "--trusted-proxy"},
              {"--help", "-h"}))
     {
         const std::string& name = option.name;
@@ -78,6 +80,25 @@ ServerOptions ParseCommandLine(std::span<const std::string_view> args)
                                  value + "\"");
             options.publicHost = value;
         }
+        else if (name == "--trusted-proxy")
+        {
+            options.trustedProxies.clear();
+            for (std::string_view rest = value;;)
+            {
+                const std::string_view item = rest.substr(0, rest.find(','));
+                boost::system::error_code malformed;
+                const auto address = boost::asio::ip::make_address(item, malformed);
+                if (malformed)
+                {
+                    throw UsageError("--trusted-proxy needs IP addresses separated by commas, not \"" +
+                                     value + "\"");
+                }
+                options.trustedProxies.push_back(address.to_string());
+                if (item.size() == rest.size())
+                    break;
+                rest.remove_prefix(item.size() + 1);
+            }
+        }
         else if (value.empty())
         {
             throw UsageError(name + " needs a non-empty value");
@@ -106,7 +127,8 @@ std::string UsageText()
 {
     return "Usage: tnews-server [--port N] [--bind ADDRESS] [--data FILE] [--checks FILE]\n"
            "                    [--state DIR] [--latest A.B.C] [--threads N]\n"
-           "                    [--public-host HOST[:PORT]] [--help]\n"
+           "                    [--public-host HOST[:PORT]] [--trusted-proxy ADDRESS[,...]]\n"
+           "                    [--help]\n"
            "Serves the newspaper directory of Tavi's Newspapers over HTTP.\n"
            "\n"
            "  --port N         port to listen on, 0 for any free one (default 8047)\n"
@@ -128,6 +150,9 @@ std::string UsageText()
            "                   update answers (default " +
            std::string(DirectoryHost) +
            ")\n"
+           "  --trusted-proxy ADDRESS[,...]\n"
+           "                   proxies in front of the server: a request from one of them\n"
+           "                   comes from the address in its X-Real-IP field (default: none)\n"
            "  --help           show this text\n";
 }
 

@@ -28,6 +28,7 @@ struct ServerOptions
     Version latest{Major, Minor, Revision};
     std::size_t threads = kDefaultThreads;
     std::string publicHost = std::string(DirectoryHost); // host[:port] the pages link to
+    std::vector<std::string> trustedProxies; // whose X-Real-IP names the client; as Asio writes
     bool help = false;
 };
 

@@ -103,7 +103,9 @@ void ReportFailure(const char* what) noexcept
 
 Connection::Connection(Socket socket, ServerState& server)
     : m_stream(std::move(socket)), m_drainTimer(m_stream.get_executor()),
-      m_drainPoll(kFirstDrainPoll), m_conversation(server.log, ClientAddress(m_stream.socket())),
+      m_drainPoll(kFirstDrainPoll),
+      m_conversation(server.log, ClientAddress(m_stream.socket()),
+                     std::ranges::count(server.trustedProxies, ClientAddress(m_stream.socket())) > 0),
       m_server(server)
 {
 }

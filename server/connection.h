@@ -20,7 +20,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace tnews::server
 {
@@ -92,8 +94,9 @@ private:
 struct ServerState
 {
     ServerState(std::shared_ptr<const Site> site, LogFunction logFunction,
-                std::size_t maxConnections)
-        : log(std::move(logFunction)), table(maxConnections), m_site(std::move(site))
+                std::size_t maxConnections, std::vector<std::string> trustedProxyAddresses = {})
+        : log(std::move(logFunction)), trustedProxies(std::move(trustedProxyAddresses)),
+          table(maxConnections), m_site(std::move(site))
     {
     }
 
@@ -103,6 +106,8 @@ struct ServerState
     std::shared_ptr<const Site> ReplaceSite(std::shared_ptr<const Site> site);
 
     const LogFunction log;
+    // Clients whose X-Real-IP field names the client they forward for (HttpOptions).
+    const std::vector<std::string> trustedProxies;
     ConnectionTable table;
     boost::asio::thread_pool forms{kFormThreads};
 

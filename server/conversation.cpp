@@ -3,6 +3,7 @@
 #include "directory/ascii.h"
 #include "request_target.h"
 
+#include <boost/asio/ip/address.hpp>
 #include <boost/beast/http/write.hpp>
 
 #include <algorithm>
@@ -93,8 +94,8 @@ bool IsForm(std::string_view contentType)
 
 // The value of `field` when the request has it exactly once; "" when it has none or several,
 // which no client of ours sends and none is worth guessing from.
-template <class Request>
-std::string SingleField(const Request& request, http::field field)
+template <class Request, class Name>
+std::string SingleField(const Request& request, Name field)
 {
     return request.count(field) == 1 ? std::string(request[field]) : std::string();
 }
@@ -116,8 +117,8 @@ std::string JoinedFields(const Request& request, http::field field)
 
 } // namespace
 
-Conversation::Conversation(const LogFunction& log, std::string client)
-    : m_log(log), m_client(std::move(client))
+Conversation::Conversation(const LogFunction& log, std::string client, bool trustedProxy)
+    : m_log(log), m_client(std::move(client)), m_trustedProxy(trustedProxy), m_requestClient(m_client)
 {
 }
 
@@ -283,7 +284,19 @@ Turn Conversation::Dispatch(std::size_t consumed)
     // Two Authorization fields are not a credential the server hands out; treat as none.
     converted.authorization = SingleField(request, http::field::authorization);
     converted.host = SingleField(request, http::field::host);
-    converted.client = m_client;
+    m_requestClient = m_client;
+    if (m_trustedProxy)
+    {
+        // The proxy sets the field to the address it took the request from, in place of any a
+        // client sent; only an address is taken, so nothing else of it reaches the log.
+        boost::system::error_code malformed;
+        const auto address =
+            boost::asio::ip::make_address(SingleField(request, std::string_view("X-Real-IP")),
+                                          malformed);
+        if (!malformed)
+            m_requestClient = address.to_string();
+    }
+    converted.client = m_requestClient;
     converted.contentType = SingleField(request, http::field::content_type);
     converted.body = std::move(request.body());
     converted.origin = SingleField(request, http::field::origin);
@@ -307,6 +320,7 @@ Turn Conversation::Answered(std::size_t consumed, Response response)
 Turn Conversation::Refuse(int status, std::string_view message, std::string_view received)
 {
     m_requestLine = "-";
+    m_requestClient = m_client;
     m_head = received.starts_with("HEAD ");
     if (m_parser && !m_parser->get().target().empty())
     {
@@ -328,7 +342,7 @@ Answer Conversation::Reply(Response response)
     m_awaitingReply = false;
     if (m_log)
     {
-        m_log(CommonLogLine(m_client, response.user, std::time(nullptr), m_requestLine,
+        m_log(CommonLogLine(m_requestClient, response.user, std::time(nullptr), m_requestLine,
                             response.status, m_head ? 0 : response.body->size()));
         if (!response.problem.empty())
             m_log(ProblemLogLine(m_requestLine, response.problem));

@@ -79,8 +79,10 @@ struct Turn
 class Conversation
 {
 public:
-    /// `log` (which may be empty) must outlive it; `client` is the client's address.
-    Conversation(const LogFunction& log, std::string client);
+    /// `log` (which may be empty) must outlive it; `client` is the client's address. A client
+    /// that is a trusted proxy names the client it forwards for in one X-Real-IP field, which then
+    /// stands for it in requests and the log.
+    Conversation(const LogFunction& log, std::string client, bool trustedProxy = false);
 
     /// The next step for `received`, the bytes not consumed so far: a request once its head (and
     /// a POST's form) has arrived whole, a refusal, or nothing but what it consumed; offer the
@@ -109,6 +111,7 @@ private:
 
     const LogFunction& m_log;
     std::string m_client;
+    bool m_trustedProxy;
     std::optional<Parser> m_parser;
     std::size_t m_headBytes = 0; // of the head, consumed by the parser so far
     std::size_t m_scanned = 0;   // of the unconsumed bytes, checked for bad line ends
@@ -118,6 +121,7 @@ private:
     bool m_http10 = false;
     bool m_close = false;
     std::string m_requestLine;
+    std::string m_requestClient; // m_client, or whom a trusted proxy forwards the request for
 };
 
 /// One answer of Exchange, with the bytes of the request it answers.

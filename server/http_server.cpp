@@ -130,7 +130,8 @@ public:
 HttpServer::Impl::Impl(std::shared_ptr<const Site> site, HttpOptions options)
     : m_options(std::move(options)),
       m_state(std::move(site), m_options.log,
-              ConnectionCap(m_options.maxConnections, ThreadCount(m_options.threads))),
+              ConnectionCap(m_options.maxConnections, ThreadCount(m_options.threads)),
+              m_options.trustedProxies),
       m_contexts(
           [&]
           {

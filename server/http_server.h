@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tnews::server
 {
@@ -32,6 +33,11 @@ struct HttpOptions
     // Call BlockServerSignals before starting any thread.
     bool signals = false;
     std::function<void()> onHangup{};
+    // Addresses of proxies in front of the server, written as Asio writes them ("127.0.0.1",
+    // "::1"): a request from
+    // one of them is taken to come from the address in its X-Real-IP field, for the log and the
+    // limits on readers' corrections.
+    std::vector<std::string> trustedProxies{};
 };
 
 /// Blocks SIGINT, SIGTERM and SIGHUP in this thread and the threads it starts from now on, so

@@ -151,8 +151,9 @@ int Run(const ServerOptions& options, const char* argv0)
     boost::asio::thread_pool reloads(1);
     std::atomic<bool> queued{false};
     std::function<void()> hangup;
-    HttpServer server(loaded.site, HttpOptions{options.threads, LogLine, kDefaultMaxConnections,
-                                               true, [&hangup] { hangup(); }});
+    HttpServer server(loaded.site,
+                      HttpOptions{options.threads, LogLine, kDefaultMaxConnections, true,
+                                  [&hangup] { hangup(); }, options.trustedProxies});
     hangup = [&]
     {
         if (queued.exchange(true))

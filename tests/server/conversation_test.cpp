@@ -134,5 +134,38 @@ TEST(ConversationTest, ReadsAFormInPiecesAndLogsAProblemOnce)
               "tnews-server: \"POST /corrections HTTP/1.1\": the search took \\x22too\\x22 long");
 }
 
+// Behind a trusted proxy the client is the one its X-Real-IP names, and only an address is taken
+// from it; no other client can name itself so.
+TEST(ConversationTest, TakesTheClientFromATrustedProxyOnly)
+{
+    struct Case
+    {
+        bool trusted;
+        std::string field; // the X-Real-IP line, "" for none
+        std::string client;
+    };
+    const Case cases[] = {
+        {true, "X-Real-IP: 203.0.113.9\r\n", "203.0.113.9"},
+        {true, "X-Real-IP: 2001:db8::1\r\n", "2001:db8::1"},
+        {true, "", "127.0.0.1"},
+        {true, "X-Real-IP: 203.0.113.9\" evil\r\n", "127.0.0.1"},
+        {true, "X-Real-IP: 203.0.113.9\r\nX-Real-IP: 198.51.100.1\r\n", "127.0.0.1"},
+        {false, "X-Real-IP: 203.0.113.9\r\n", "127.0.0.1"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.field);
+        std::vector<std::string> log;
+        const LogFunction logFunction = [&](const std::string& line) { log.push_back(line); };
+        Conversation conversation(logFunction, "127.0.0.1", c.trusted);
+        Turn turn = conversation.Next("GET / HTTP/1.1\r\nHost: x\r\n" + c.field + "\r\n");
+        ASSERT_TRUE(turn.request.has_value());
+        EXPECT_EQ(turn.request->client, c.client);
+        conversation.Reply(ErrorResponse(404, "No."));
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0].rfind(c.client + " - - [", 0), 0u) << log[0];
+    }
+}
+
 } // namespace
 } // namespace tnews::server
