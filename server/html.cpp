@@ -29,16 +29,24 @@ constexpr std::string_view kStyle =
     ".typed{white-space:pre-wrap}"
     "table{border-collapse:collapse}"
     "th,td{text-align:left;padding:1px 10px 1px 0}"
-    // The correction forms: label and field pairs on a grid that fills the pane's width.
+    // The correction forms: label and field pairs that fill the pane's width. Rows of inline
+    // blocks first, for Windows' browser component (IE 11 knows no grid but its own old one,
+    // nor @supports, so it skips the block below); a grid where the engine has one.
     ".report{font-size:11px;color:#505050;margin-left:4px}"
     ".suggest{margin:2px 0 4px}"
     ".problem{color:#a00000;font-weight:600}"
-    "form.c{display:grid;grid-template-columns:auto 1fr auto 2fr;gap:3px 6px;align-items:center;"
-    "margin:3px 0}"
-    "form.c input,form.c select{font:inherit;padding:1px 3px;min-width:0;box-sizing:border-box}"
-    "form.c .wide{grid-column:2/5}"
+    "form.c{margin:3px 0}"
+    "form.c label{display:inline-block;width:6.5em;margin:2px 0;vertical-align:middle}"
+    "form.c input,form.c select{font:inherit;padding:1px 3px;min-width:0;box-sizing:border-box;"
+    "width:calc(50% - 7em);vertical-align:middle}"
+    "form.c .wide{width:calc(100% - 7em)}"
     "form.c [aria-invalid=true]{outline:2px solid #a00000}"
-    "form.c .send{grid-column:1/5;margin:1px 0}"
+    "form.c .send{margin:3px 0 1px}"
+    "@supports (display:grid){"
+    "form.c{display:grid;grid-template-columns:auto 1fr auto 2fr;gap:3px 6px;align-items:center}"
+    "form.c label,form.c input,form.c select{width:auto;margin:0}"
+    "form.c .wide{grid-column:2/5}"
+    "form.c .send{grid-column:1/5;margin:1px 0}}"
     ".hp{display:none}";
 
 } // namespace
