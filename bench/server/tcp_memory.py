@@ -17,7 +17,7 @@ import sys
 import threading
 import time
 
-from flood import fresh
+from flood import fresh_while
 
 
 def tcp_memory_mib():
@@ -69,22 +69,13 @@ def main():
         threads.append(threading.Thread(target=sip))
     for thread in threads:
         thread.start()
-    times = []
-    asked = 0
     end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        asked += 1
-        took = fresh(port)
-        if took is not None:
-            times.append(took)
-        time.sleep(0.05)
+    times, asked, p99 = fresh_while(port, lambda: time.monotonic() < end)
     done.set()
     for thread in threads:
         thread.join()
     for connection in connections:
         connection.close()
-    times.sort()
-    p99 = times[min(len(times) - 1, int(len(times) * 0.99))] * 1000 if times else 0
     longest = times[-1] * 1000 if times else 0
     print(f"{before:.1f} {peak[0]:.1f} {len(times)} {asked} {p99:.1f} {longest:.1f}")
 
