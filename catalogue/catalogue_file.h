@@ -114,7 +114,13 @@ struct PlaceNote
     std::string text;
 };
 
-/// A first-hand sign that a paper's own site was alive.
+/// The id of the curated list, the publisher's own list typed in by hand. Its entries carry its
+/// date as a sign of life: the publisher's word that the paper was current then, which keeps
+/// older closure reports from moving it, though nobody saw its site then.
+inline constexpr std::string_view kCuratedSourceId = "curated";
+
+/// A sign that a paper's own site was alive: first-hand (a check, a feed, a national library's
+/// current flag), or the curated list's word (its sourceId kCuratedSourceId).
 struct SignOfLife
 {
     std::string date;     // "2026-03-25", or less precise: "2026-03", "2026"

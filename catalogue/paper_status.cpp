@@ -74,7 +74,9 @@ PaperStatus DecidePaperStatus(const Paper& paper, std::span<const LinkCheck> che
     status.reportedClosed = status.closure != nullptr;
     const auto consider = [&](const SignOfLife& sign)
     {
-        if (!status.lastSeen || IsNewerDate(sign.date, status.lastSeen->date))
+        // The curated list's word keeps a paper live but is nobody's sight of its site.
+        const bool seen = sign.sourceId != kCuratedSourceId;
+        if (seen && (!status.lastSeen || IsNewerDate(sign.date, status.lastSeen->date)))
             status.lastSeen = sign;
         // Any sign surely after the report counts, even one less precise than the newest.
         if (status.closure && SurelyAfter(sign.date, status.closure->date))

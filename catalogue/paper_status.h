@@ -31,13 +31,14 @@ std::optional<SignOfLife> SignOfLifeFromCheck(const LinkCheck& check);
 struct PaperStatus
 {
     bool reportedClosed = false;
-    std::optional<SignOfLife> lastSeen;     // the newest sign of life, if any
+    std::optional<SignOfLife> lastSeen;     // the newest first-hand sign of life, if any
     const ClosureReport* closure = nullptr; // the newest closure report, if any (in the paper)
 };
 
 /// The status of `paper` from its signs of life, those of `checks` (the checks of its website,
-/// in any order) and its closure reports: reported closed when no sign of life is surely after
-/// its newest closure report, live otherwise (a live paper still shows the report).
+/// in any order) and its closure reports: reported closed when no sign of life, the curated
+/// list's word included, is surely after its newest closure report, live otherwise (a live
+/// paper still shows the report).
 PaperStatus DecidePaperStatus(const Paper& paper, std::span<const LinkCheck> checks);
 
 /// The source with the latest date among those that list `paper`, the first of equals; null

@@ -167,8 +167,8 @@ public:
     std::vector<Draft>& Drafts() { return m_drafts; }
 
 private:
-    // Why the entry is no paper's own website, or nothing. The curated list's lines were
-    // checked by hand when they were typed in; only the partisan networks are refused there too.
+    // Why the entry is no paper's own website, or nothing. The curated list's lines are the
+    // publisher's own choice, typed in by hand; only the partisan networks are refused there too.
     std::optional<std::string> Dropped(const Entry& entry) const
     {
         const bool partisan = std::ranges::any_of(entry.keys, [&](const std::string& key)
@@ -477,7 +477,7 @@ std::vector<Source> SourceRecords(const fs::path& sources)
 {
     return {
         {std::string(kCuratedSourceId),
-         "Typed in by hand for Tavi's Newspapers, each home page checked when it was added",
+         "Typed in by hand for Tavi's Newspapers by its publisher",
          "typed in by hand", std::string(kCuratedListDate), "CC0 1.0", "", ""},
         {std::string(kLocalMemorySourceId), "Local Memory Project: newspapers by place",
          "Local Memory", "2017", "MIT", "https://github.com/harvard-lil/local-memory",

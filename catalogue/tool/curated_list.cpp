@@ -81,7 +81,7 @@ void ReadCuratedList(std::string_view text, std::string_view fileName, Import& i
         import.evidence.push_back(
             {entry.source,
              entry.keys,
-             SignOfLife{std::string(kCuratedListDate), entry.source, "home page checked by hand"},
+             SignOfLife{std::string(kCuratedListDate), entry.source, "listed by the publisher"},
              {},
              {},
              false,

@@ -6,11 +6,8 @@
 namespace tnews::catalogue
 {
 
-/// The id under which the curated list's papers appear.
-inline constexpr std::string_view kCuratedSourceId = "curated";
-
-/// When the curated list was last reviewed: each of its home pages was checked by hand when it
-/// was typed in, which is a sign of life of that day's month.
+/// When the curated list was last edited. Its lines are the publisher's word that the papers
+/// they name were current then; nothing here says a home page was checked.
 inline constexpr std::string_view kCuratedListDate = "2026-12";
 
 /// Adds the papers of the curated list in `text` to `import`, each with its sign of life.

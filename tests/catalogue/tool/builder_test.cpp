@@ -71,7 +71,7 @@ TEST(BuilderTest, MergesWeighsEvidenceAndDropsWhatIsNoPaper)
     std::vector<std::string> papers;
     for (const Paper& paper : catalogue.papers)
         papers.push_back(Describe(paper));
-    const std::string byHand = "|alive 2026-12 curated: home page checked by hand";
+    const std::string byHand = "|alive 2026-12 curated: listed by the publisher";
     const std::vector<std::string> expected = {
         "canada|Yukon Territories|Whitehorse|Whitehorse Star|newspaper||"
         "http://www.whitehorsestar.com/||local-memory",
