@@ -2,19 +2,20 @@
 # Starts tnews.exe under Wine on the virtual display (scripts/with-display) and checks its window
 # through Windows' own view of it (window_probe.exe) and the X side: title, client size, menu bar,
 # icon and the pane's message where no page engine exists; then File, Exit typed on the keyboard
-# ends the run cleanly. The screenshot is taken once the window is up.
-#   start_test.sh <wine-run> <wine prefix> <tnews.exe> <window_probe.exe> <screenshot.png>
+# ends the run cleanly. The screenshot is taken once the window is up. With --plain, Wine runs
+# as it comes (wine-run): its own browser component without a page engine, and no Wingdings.
+#   start_test.sh <wine-run> <wine prefix> <tnews.exe> <window_probe.exe> <screenshot.png> [--plain]
 set -euo pipefail
-wine_run=$1 prefix=$(realpath -m "$2") program=$3 probe=$4 screenshot=$5
+wine_run=$1 prefix=$(realpath -m "$2") program=$3 probe=$4 screenshot=$5 setup=(${6:-})
 title="Tavi's Newspapers"
 [ -n "${DISPLAY:-}" ] || { echo "needs a display: run it under scripts/with-display" >&2; exit 1; }
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-timeout 120 "$wine_run" "$prefix" "$program" &
+timeout 120 "$wine_run" "${setup[@]}" "$prefix" "$program" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
-report=$(timeout 60 "$wine_run" "$prefix" "$probe" | tr -d '\r') ||
+report=$(timeout 60 "$wine_run" "${setup[@]}" "$prefix" "$probe" | tr -d '\r') ||
     { echo "FAIL: no window titled \"$title\"" >&2; exit 1; }
 echo "$report"
 value() { grep -m1 "^$1=" <<<"$report" | cut -d= -f2- || true; }
