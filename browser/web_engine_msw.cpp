@@ -1,6 +1,11 @@
 #include "web_engine.h"
 
+#include <wx/log.h>
 #include <wx/webview.h>
+#if !TNEWS_WEBVIEW_EDGE
+#include <wx/msw/registry.h>
+#include <wx/msw/webview_ie.h>
+#endif
 
 #include <windows.h>
 #include <exdisp.h>
@@ -55,7 +60,22 @@ bool WebEngineAvailable()
 #endif
 }
 
-void PrepareWebEngine() {}
+void PrepareWebEngine()
+{
+#if !TNEWS_WEBVIEW_EDGE
+    // The browser component shows a program's pages in IE 7's document mode unless the program
+    // asks for another, per user and under its executable's name. Every page the pane shows is
+    // the program's own or its server's, so IE 11's is forced whatever a page declares. wx's
+    // helper writes only into a key that exists, which a fresh user profile may lack; and
+    // where the value can't be written the pages still show, in the older mode, so its
+    // warnings stay unshown.
+    wxLogNull quiet;
+    wxRegKey key(wxRegKey::HKCU, "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                                 "FEATURE_BROWSER_EMULATION");
+    if (key.Create())
+        wxWebViewIE::MSWSetEmulationLevel(wxWEBVIEWIE_EMU_IE11_FORCE);
+#endif
+}
 
 void ConfigureWebEngine(wxWebView* /*view*/)
 {
