@@ -9,6 +9,7 @@
 
 #include <windows.h>
 #include <exdisp.h>
+#include <mshtml.h>
 #include <urlmon.h>
 
 #if TNEWS_WEBVIEW_EDGE && !wxUSE_WEBVIEW_EDGE
@@ -25,12 +26,13 @@ namespace
 constexpr CLSID kHtmlDocument = {
     0x25336920, 0x03f9, 0x11cf, {0x8f, 0xd0, 0x00, 0xaa, 0x00, 0x68, 0x6f, 0x13}};
 
-// True when an object of the class can be made in this process.
-bool CanCreate(const CLSID& id)
+// True when an object of the class can be made in this process with the interface wx uses.
+bool CanCreate(const CLSID& id, const IID& wanted)
 {
     IUnknown* object = nullptr;
-    if (FAILED(::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                  reinterpret_cast<void**>(&object))))
+    if (FAILED(::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, wanted,
+                                  reinterpret_cast<void**>(&object))) ||
+        !object)
         return false;
     object->Release();
     return true;
@@ -56,7 +58,8 @@ bool WebEngineAvailable()
 #else
     // wxWebView asks for the control only when it makes the view, and then leaves a broken
     // one behind if that fails; so ask first, for the control and for its page engine.
-    return CanCreate(CLSID_WebBrowser) && CanCreate(kHtmlDocument);
+    return CanCreate(CLSID_WebBrowser, IID_IWebBrowser2) &&
+           CanCreate(kHtmlDocument, IID_IHTMLDocument2);
 #endif
 }
 
