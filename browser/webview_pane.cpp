@@ -83,8 +83,7 @@ void WebViewPane::Navigate(const std::string& url, std::optional<long> /*flags*/
 
 void WebViewPane::Top(float twips)
 {
-    const wxPoint position = m_view->GetPosition();
-    m_view->Move(position.x, m_view->GetParent()->FromDIP(TwipsToDip(twips)));
+    MoveTopTo(m_view, twips);
 }
 
 void WebViewPane::OnNavigating(wxWebViewEvent& event)
