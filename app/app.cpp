@@ -60,7 +60,7 @@ bool TnewsApp::OnInit()
     SetAppDisplayName("Tavi's Newspapers");
     try
     {
-        Main();
+        Start();
     }
     catch (...)
     {

@@ -24,6 +24,11 @@ public:
     bool OnExceptionInMainLoop() override;
     void OnUnhandledException() override;
 
+protected:
+    /// Makes and shows the program's first window, as Main() does; a test program may show its
+    /// own.
+    virtual void Start() { Main(); }
+
 private:
     // An unexpected failure: its message in a message box, then the run ends with status 1.
     void Fail(const wxString& message);

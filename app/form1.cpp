@@ -37,7 +37,7 @@ PaneFactory WebEnginePane(const std::string& host)
 } // namespace
 
 Form1::Form1(Form1Options options)
-    : wxFrame(nullptr, wxID_ANY, "Form1", wxDefaultPosition, wxDefaultSize, kFrameStyle, "Form1"),
+    : FormFrame(nullptr, wxID_ANY, "Form1", wxDefaultPosition, wxDefaultSize, kFrameStyle, "Form1"),
       m_options(std::move(options))
 {
     SetIcons(ProgramIcons());
@@ -92,16 +92,6 @@ Form1::Form1(Form1Options options)
 }
 
 Form1::~Form1() = default;
-
-bool Form1::Show(bool show)
-{
-    if (show && !m_loaded)
-    {
-        m_loaded = true;
-        Form_Load();
-    }
-    return wxFrame::Show(show);
-}
 
 wxMenuBar* Form1::CreateMenuBar()
 {

@@ -3,11 +3,10 @@
 // functions; this class only builds the controls and shows their state.
 #pragma once
 
+#include "browser/form_frame.h"
 #include "browser/webview_pane.h"
 #include "directory/region_selection.h"
 #include "tnews/build_config.h"
-
-#include <wx/frame.h>
 
 #include <cstdint>
 #include <functional>
@@ -47,14 +46,12 @@ enum Form1MenuId : int
     kMenuTaviOrlund,
 };
 
-class Form1 : public wxFrame
+class Form1 : public FormFrame
 {
 public:
+    /// Creates the window, hidden; its first Show lays it out and shows the start page first.
     explicit Form1(Form1Options options);
     ~Form1() override;
-
-    /// Shows the window; the first time, Form_Load lays it out and shows the start page first.
-    bool Show(bool show = true) override;
 
     /// "c", "u" or "i" once a region has been chosen; empty before.
     const std::string& RegionCode() const { return m_selection->RegionCode(); }
@@ -63,7 +60,7 @@ public:
     static void UpTop(wxTopLevelWindow& MehWnd);
 
     // Handlers, named after their control and event.
-    void Form_Load();
+    void Form_Load() override;
     void Combo1_Click();
     void KSearch_Click();
     void Text1_Click();
@@ -91,7 +88,6 @@ private:
     void OnClose(wxCloseEvent& event);
 
     const Form1Options m_options;
-    bool m_loaded = false;
     wxPanel* m_client;
     std::unique_ptr<BrowserPane> WebBrowser1;
     wxButton* KSearch;

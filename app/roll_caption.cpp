@@ -28,6 +28,8 @@ wxString StandInArrow(bool up)
 // would show an empty box.
 bool HasGlyphs(const wxFont& font, const wxString& text)
 {
+    if (!font.IsOk())
+        return false;
     const std::wstring characters = text.ToStdWstring();
     std::vector<WORD> glyphs(characters.size());
     HDC dc = ::CreateCompatibleDC(nullptr);
@@ -44,10 +46,12 @@ bool HasGlyphs(const wxFont& font, const wxString& text)
     return true;
 }
 
-// "Wingdings" in its symbol character set, which wx has no encoding for.
+// "Wingdings" in its symbol character set, which wx has no encoding for; no font where the
+// system has none of that name (wx then leaves the font without its native description).
 wxFont SymbolFont(wxFont font)
 {
-    font.SetFaceName("Wingdings");
+    if (!font.SetFaceName("Wingdings") || !font.GetNativeFontInfo())
+        return wxFont();
     wxNativeFontInfo symbol = *font.GetNativeFontInfo();
     symbol.lf.lfCharSet = SYMBOL_CHARSET;
     return wxFont(symbol);

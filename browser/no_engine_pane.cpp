@@ -9,10 +9,8 @@ namespace tnews
 
 NoEnginePane::NoEnginePane(wxWindow* parent, const TwipsRect& bounds,
                            DefaultBrowserLauncher openElsewhere)
-    : m_panel(new wxPanel(parent, wxID_ANY,
-                          parent->FromDIP(wxPoint(TwipsToDip(bounds.left), TwipsToDip(bounds.top))),
-                          parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height))),
-                          0, "WebBrowser1")),
+    : m_panel(new wxPanel(parent, wxID_ANY, TwipsToPixels(parent, bounds).GetPosition(),
+                          TwipsToPixels(parent, bounds).GetSize(), 0, "WebBrowser1")),
       m_openElsewhere(std::move(openElsewhere))
 {
     m_message = new wxStaticText(
@@ -42,7 +40,7 @@ void NoEnginePane::Navigate(const std::string& url, std::optional<long> /*flags*
 
 void NoEnginePane::Top(float twips)
 {
-    m_panel->Move(m_panel->GetPosition().x, m_panel->GetParent()->FromDIP(TwipsToDip(twips)));
+    MoveTopTo(m_panel, twips);
 }
 
 } // namespace tnews

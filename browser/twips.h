@@ -40,4 +40,11 @@ inline wxRect TwipsToPixels(const wxWindow* parent, const TwipsRect& bounds)
                   parent->FromDIP(wxSize(TwipsToDip(bounds.width), TwipsToDip(bounds.height))));
 }
 
+/// Moves `window`'s top edge to `twips` below the top of its parent's client area; its left edge
+/// and size stay. The browser pane's `Top`, whichever pane it is.
+inline void MoveTopTo(wxWindow* window, float twips)
+{
+    window->Move(window->GetPosition().x, window->GetParent()->FromDIP(TwipsToDip(twips)));
+}
+
 } // namespace tnews

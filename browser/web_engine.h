@@ -15,8 +15,8 @@ const char* PaneBackend();
 /// the pane then says so in its place.
 bool WebEngineAvailable();
 
-/// Sets up the engine for the whole process; call it before the toolkit starts, while the
-/// process has one thread.
+/// Sets up the engine for the whole process (on Windows, the browser component's IE 11 document
+/// mode for this program); call it before the toolkit starts, while the process has one thread.
 void PrepareWebEngine();
 
 /// Keeps the engine to what the pane needs: pages and links, no page scripts, storage or

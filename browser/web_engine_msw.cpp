@@ -1,9 +1,15 @@
 #include "web_engine.h"
 
+#include <wx/log.h>
 #include <wx/webview.h>
+#if !TNEWS_WEBVIEW_EDGE
+#include <wx/msw/registry.h>
+#include <wx/msw/webview_ie.h>
+#endif
 
 #include <windows.h>
 #include <exdisp.h>
+#include <mshtml.h>
 #include <urlmon.h>
 
 #if TNEWS_WEBVIEW_EDGE && !wxUSE_WEBVIEW_EDGE
@@ -20,12 +26,13 @@ namespace
 constexpr CLSID kHtmlDocument = {
     0x25336920, 0x03f9, 0x11cf, {0x8f, 0xd0, 0x00, 0xaa, 0x00, 0x68, 0x6f, 0x13}};
 
-// True when an object of the class can be made in this process.
-bool CanCreate(const CLSID& id)
+// True when an object of the class can be made in this process with the interface wx uses.
+bool CanCreate(const CLSID& id, const IID& wanted)
 {
     IUnknown* object = nullptr;
-    if (FAILED(::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                  reinterpret_cast<void**>(&object))))
+    if (FAILED(::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, wanted,
+                                  reinterpret_cast<void**>(&object))) ||
+        !object)
         return false;
     object->Release();
     return true;
@@ -51,11 +58,27 @@ bool WebEngineAvailable()
 #else
     // wxWebView asks for the control only when it makes the view, and then leaves a broken
     // one behind if that fails; so ask first, for the control and for its page engine.
-    return CanCreate(CLSID_WebBrowser) && CanCreate(kHtmlDocument);
+    return CanCreate(CLSID_WebBrowser, IID_IWebBrowser2) &&
+           CanCreate(kHtmlDocument, IID_IHTMLDocument2);
 #endif
 }
 
-void PrepareWebEngine() {}
+void PrepareWebEngine()
+{
+#if !TNEWS_WEBVIEW_EDGE
+    // The browser component shows a program's pages in IE 7's document mode unless the program
+    // asks for another, per user and under its executable's name. Every page the pane shows is
+    // the program's own or its server's, so IE 11's is forced whatever a page declares. wx's
+    // helper writes only into a key that exists, which a fresh user profile may lack; and
+    // where the value can't be written the pages still show, in the older mode, so its
+    // warnings stay unshown.
+    wxLogNull quiet;
+    wxRegKey key(wxRegKey::HKCU, "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                                 "FEATURE_BROWSER_EMULATION");
+    if (key.Create())
+        wxWebViewIE::MSWSetEmulationLevel(wxWEBVIEWIE_EMU_IE11_FORCE);
+#endif
+}
 
 void ConfigureWebEngine(wxWebView* /*view*/)
 {

@@ -25,12 +25,25 @@ DefaultBrowserLauncher SystemDefaultBrowser()
     };
 }
 
-WebViewPane::WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string trustedHost,
+wxWebView* NewEngineView(wxWindow* parent, const TwipsRect& bounds)
+{
+    const wxRect rect = TwipsToPixels(parent, bounds);
+    wxLogNull quiet; // a failure is said in the pane's place, not in a message box first
+    wxWebView* view = wxWebView::New(parent, wxID_ANY, wxWebViewDefaultURLStr, rect.GetPosition(),
+                                     rect.GetSize(), PaneBackend(), 0, "WebBrowser1");
+    // wx keeps a view whose engine object could not be made, and its calls would then reach
+    // through a null pointer.
+    if (view && !view->GetNativeBackend())
+    {
+        view->Destroy();
+        view = nullptr;
+    }
+    return view;
+}
+
+WebViewPane::WebViewPane(wxWebView* view, std::string trustedHost,
                          DefaultBrowserLauncher openElsewhere)
-    : m_view(wxWebView::New(
-          parent, wxID_ANY, wxWebViewDefaultURLStr, TwipsToPixels(parent, bounds).GetPosition(),
-          TwipsToPixels(parent, bounds).GetSize(), PaneBackend(), 0, "WebBrowser1")),
-      m_trustedHost(std::move(trustedHost)), m_openElsewhere(std::move(openElsewhere))
+    : m_view(view), m_trustedHost(std::move(trustedHost)), m_openElsewhere(std::move(openElsewhere))
 {
     ConfigureWebEngine(m_view);
     // A context menu would offer downloads and new windows; the pane offers neither.
@@ -70,8 +83,7 @@ void WebViewPane::Navigate(const std::string& url, std::optional<long> /*flags*/
 
 void WebViewPane::Top(float twips)
 {
-    const wxPoint position = m_view->GetPosition();
-    m_view->Move(position.x, m_view->GetParent()->FromDIP(TwipsToDip(twips)));
+    MoveTopTo(m_view, twips);
 }
 
 void WebViewPane::OnNavigating(wxWebViewEvent& event)
@@ -142,10 +154,10 @@ std::unique_ptr<BrowserPane> MakeEnginePane(wxWindow* parent, const TwipsRect& b
                                             std::string trustedHost,
                                             DefaultBrowserLauncher openElsewhere)
 {
-    if (!WebEngineAvailable())
-        return std::make_unique<NoEnginePane>(parent, bounds, std::move(openElsewhere));
-    return std::make_unique<WebViewPane>(parent, bounds, std::move(trustedHost),
-                                         std::move(openElsewhere));
+    if (wxWebView* view = WebEngineAvailable() ? NewEngineView(parent, bounds) : nullptr)
+        return std::make_unique<WebViewPane>(view, std::move(trustedHost),
+                                             std::move(openElsewhere));
+    return std::make_unique<NoEnginePane>(parent, bounds, std::move(openElsewhere));
 }
 
 } // namespace tnews

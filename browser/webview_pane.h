@@ -22,15 +22,19 @@ using DefaultBrowserLauncher = std::function<bool(const std::string& url)>;
 /// without a message of its own when there is none.
 DefaultBrowserLauncher SystemDefaultBrowser();
 
+/// The engine's view as a child of `parent` at `bounds`, named "WebBrowser1"; null where the
+/// engine can't make one, or makes one without the engine's object behind it (that one is
+/// destroyed).
+wxWebView* NewEngineView(wxWindow* parent, const TwipsRect& bounds);
+
 class WebViewPane : public BrowserPane
 {
 public:
-    /// Creates the engine's view as a child of `parent` at `bounds`, named "WebBrowser1". It
-    /// shows local files and pages of `trustedHost`; any other page a link, a script or a new
-    /// window asks for goes to `openElsewhere`. A load from `trustedHost` that fails, and an
-    /// address `openElsewhere` cannot open, show the program's own page saying what to do.
-    WebViewPane(wxWindow* parent, const TwipsRect& bounds, std::string trustedHost,
-                DefaultBrowserLauncher openElsewhere);
+    /// Shows pages in `view`, which NewEngineView made: local files and pages of
+    /// `trustedHost`; any other page a link, a script or a new window asks for goes to
+    /// `openElsewhere`. A load from `trustedHost` that fails, and an address `openElsewhere`
+    /// cannot open, show the program's own page saying what to do.
+    WebViewPane(wxWebView* view, std::string trustedHost, DefaultBrowserLauncher openElsewhere);
     /// Stops handling the view's events; the view itself belongs to its parent window.
     ~WebViewPane() override;
 
@@ -56,8 +60,8 @@ private:
     std::shared_ptr<unsigned> m_requests = std::make_shared<unsigned>(0); // how many so far
 };
 
-/// The pane on the platform's web engine, as WebViewPane; where the engine can't be started, a
-/// NoEnginePane that says so in its place.
+/// The pane on the platform's web engine, as WebViewPane; where the engine can't be started or
+/// its view can't be made, a NoEnginePane that says so in its place.
 std::unique_ptr<BrowserPane> MakeEnginePane(wxWindow* parent, const TwipsRect& bounds,
                                             std::string trustedHost,
                                             DefaultBrowserLauncher openElsewhere);

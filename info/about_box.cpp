@@ -100,8 +100,8 @@ wxWeakRef<AboutTN> theAboutBox;
 } // namespace
 
 AboutTN::AboutTN()
-    : wxFrame(nullptr, wxID_ANY, "About Tavi's Newspapers", wxDefaultPosition, wxDefaultSize,
-              kFrameStyle, "AboutTN")
+    : FormFrame(nullptr, wxID_ANY, "About Tavi's Newspapers", wxDefaultPosition, wxDefaultSize,
+                kFrameStyle, "AboutTN")
 {
     SetIcons(ProgramIcons());
     m_client = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL,
@@ -138,16 +138,6 @@ AboutTN::AboutTN()
     SetClientSize(FromDIP(wxSize(TwipsToDip(5340), TwipsToDip(2460))));
     ok->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Command1_Click(); });
     m_client->Bind(wxEVT_PAINT, &AboutTN::OnPaint, this);
-}
-
-bool AboutTN::Show(bool show)
-{
-    if (show && !m_loaded)
-    {
-        m_loaded = true;
-        Form_Load();
-    }
-    return wxFrame::Show(show);
 }
 
 void AboutTN::Form_Load()

@@ -1,27 +1,24 @@
 // The About box: the program's name, version and purpose, and the publisher's legal notice.
 #pragma once
 
-#include <wx/frame.h>
+#include "browser/form_frame.h"
 
 namespace tnews
 {
 
-class AboutTN : public wxFrame
+class AboutTN : public FormFrame
 {
 public:
-    /// Creates the box, hidden. It has no owner and no place in the task bar.
+    /// Creates the box, hidden. It has no owner and no place in the task bar; its first Show
+    /// fills its texts and centres it on the screen.
     AboutTN();
 
-    /// Shows the box; the first time, Form_Load fills its texts and centres it on the screen.
-    bool Show(bool show = true) override;
-
-    void Form_Load();
+    void Form_Load() override;
     void Command1_Click();
 
 private:
     void OnPaint(wxPaintEvent& event);
 
-    bool m_loaded = false;
     wxWindow* m_client;
 };
 

@@ -253,6 +253,11 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     {
         if (args.empty())
             throw UsageError{"no command given"};
+        if (args[0] == "--help" || args[0] == "-h")
+        {
+            out << kUsage;
+            return 0;
+        }
         if (args[0] == "build")
             return Build(args, out);
         if (args[0] == "check")

@@ -76,4 +76,6 @@ Section "Uninstall"
     ; Only if empty: a folder the user chose may hold files of their own.
     RMDir "$INSTDIR"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    ; The document mode the program asked the browser component for, under its name.
+    DeleteRegValue HKCU "Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION" "tnews.exe"
 SectionEnd

@@ -43,6 +43,16 @@ TNEWS_WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix googletest wine wine64 nsis icoutils dpkg-dev
 )
 
+# The sanitizer build's settings for a run (build-asan, -DTNEWS_SANITIZE=ON): any finding stops
+# the process, so the test that meets it fails; leaks of libraries outside the project that the
+# suppressions name are left out.
+tnews_sanitizer_options()
+{
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export LSAN_OPTIONS=suppressions=$TNEWS_ROOT/tests/lsan.supp
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+}
+
 # Installs those of the given Debian packages that are missing, with sudo when not root. Fails
 # with a message that names the packages when it can't.
 tnews_require_packages()

@@ -1,7 +1,8 @@
 // A loopback HTTP server that demands Basic credentials as the directory server does: it answers
-// 401 with a challenge until they come, then a page of the test's choosing. A test may switch it
-// to fail with 500 or to take the request and never answer. It records when every request
-// arrived, its request line and its credentials.
+// 401 with a challenge until they come, then a page of the test's choosing or the answer of a
+// real directory server behind it. A test may switch it to fail with 500, to take the request and
+// never answer, to cut its answers short, or to do one of these at random for each request. It
+// records when every request arrived, its request line, its credentials and how it was met.
 #pragma once
 
 #include <httplib.h>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -26,13 +28,16 @@ public:
     {
         Answer,
         Status500,
-        Stall,
+        Stall,    // until the server stops
+        CutShort, // half of the answer, then the connection closes
+        Mixed,    // for each request at random: answer, answer after up to 5 s, or cut short
     };
     struct Request
     {
         Clock::time_point arrival;
         std::string line;          // "GET /path?query HTTP/1.1", as sent
         std::string authorization; // empty without credentials
+        Mode met = Mode::Answer;   // what it got; Mixed never stands here
     };
 
     /// Listens on `port` of 127.0.0.1, or on a free port when 0.
@@ -69,6 +74,12 @@ public:
         std::lock_guard lock(m_mutex);
         m_page = std::move(page);
     }
+    /// Answers requests that carry credentials with what the server at `host` answers them.
+    void SetUpstream(std::string host)
+    {
+        std::lock_guard lock(m_mutex);
+        m_upstream = std::move(host);
+    }
     /// Every request that reached the server, with credentials or without.
     std::vector<Request> Requests()
     {
@@ -80,20 +91,70 @@ private:
     void Handle(const httplib::Request& in, httplib::Response& out)
     {
         std::unique_lock lock(m_mutex);
-        m_requests.push_back({Clock::now(), in.method + " " + in.target + " " + in.version,
-                              in.get_header_value("Authorization")});
-        if (m_mode == Mode::Stall) // never answered while the server runs
-            m_stopped.wait(lock, [this] { return m_stopping; });
-        else if (m_mode == Mode::Status500)
+        const bool forever = m_mode == Mode::Stall;
+        Mode mode = m_mode;
+        std::chrono::milliseconds stall{0};
+        if (mode == Mode::Mixed)
+        {
+            const auto draw = m_random() % 10;
+            mode = draw < 6 ? Mode::Answer : draw < 8 ? Mode::Stall : Mode::CutShort;
+            stall = std::chrono::milliseconds(m_random() % 5000);
+        }
+        const std::string authorization = in.get_header_value("Authorization");
+        m_requests.push_back(
+            {Clock::now(), in.method + " " + in.target + " " + in.version, authorization, mode});
+        const auto stopping = [this] { return m_stopping; };
+        if (forever) // never answered while the server runs
+            return m_stopped.wait(lock, stopping);
+        if (mode == Mode::Stall && m_stopped.wait_for(lock, stall, stopping))
+            return;
+        const std::string upstream = m_upstream;
+        const std::string page = m_page;
+        lock.unlock();
+
+        if (mode == Mode::Status500)
             out.status = 500, out.set_content("<title>Failure</title>", "text/html");
-        else if (in.get_header_value("Authorization").empty())
+        else if (authorization.empty())
         {
             out.status = 401;
             out.set_header("WWW-Authenticate", "Basic realm=\"t\"");
             out.set_content("<title>Unauthorized</title>", "text/html");
         }
+        else if (!upstream.empty())
+            Forward(in, out, upstream);
         else
-            out.set_content(m_page, "text/html; charset=utf-8");
+            out.set_content(page, "text/html; charset=utf-8");
+        if (mode == Mode::CutShort)
+        {
+            // A length that promises the whole body; the provider's false closes the connection.
+            auto body = std::make_shared<std::string>(std::move(out.body));
+            const std::string type = out.get_header_value("Content-Type");
+            out.body.clear();
+            out.set_content_provider(body->size(), type,
+                                     [body](std::size_t, std::size_t, httplib::DataSink& sink)
+                                     {
+                                         sink.write(body->data(), body->size() / 2);
+                                         return false;
+                                     });
+        }
+    }
+
+    static void Forward(const httplib::Request& in, httplib::Response& out, const std::string& host)
+    {
+        httplib::Client client("http://" + host);
+        client.set_url_encode(false); // the target goes on byte for byte
+        const httplib::Result answer =
+            client.Get(in.target, {{"Authorization", in.get_header_value("Authorization")}});
+        if (!answer)
+        {
+            out.status = 502;
+            return;
+        }
+        out.status = answer->status;
+        for (const auto& [name, value] : answer->headers)
+            if (name != "Content-Length" && name != "Transfer-Encoding" && name != "Connection")
+                out.set_header(name, value);
+        out.body = answer->body;
     }
 
     httplib::Server m_server;
@@ -104,6 +165,8 @@ private:
     bool m_stopping = false;
     std::atomic<Mode> m_mode{Mode::Answer};
     std::string m_page = "<!DOCTYPE html><title>Listing</title><p>ok";
+    std::string m_upstream;
+    std::minstd_rand m_random{std::random_device{}()};
     std::vector<Request> m_requests;
 };
 

@@ -86,7 +86,7 @@ inline Form1* MakeEngineForm(
     options.programFolder = folder;
     options.host = host;
     options.makePane = [host, openElsewhere](wxWindow* parent, const TwipsRect& bounds)
-    { return std::make_unique<WebViewPane>(parent, bounds, host, openElsewhere); };
+    { return std::make_unique<WebViewPane>(NewEngineView(parent, bounds), host, openElsewhere); };
     return new Form1(std::move(options));
 }
 

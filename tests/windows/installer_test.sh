@@ -31,6 +31,11 @@ for value in "DisplayName.*Tavi's Newspapers" "DisplayVersion.*6\.01\.0003" \
     grep -q "$value" <<<"$entry" || fail "installed programs' entry lacks $value"
 done
 
+# The document mode the program sets for itself when it first starts goes with it.
+emulation='HKCU\Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION'
+wine_ reg add "$emulation" /v tnews.exe /t REG_DWORD /d 11001 /f >/dev/null 2>&1 ||
+    fail "could not set the document mode value"
+
 # The uninstaller copies itself away and removes the install from there, after this returns.
 wine_ "$folder/uninstall.exe" /S || fail "the uninstaller failed"
 for _ in $(seq 100); do
@@ -41,6 +46,9 @@ done
 [ ! -e "$shortcut" ] || fail "the Start-menu entry is left behind"
 if wine_ reg query "$key" >/dev/null 2>&1; then
     fail "the installed programs' entry is left behind"
+fi
+if wine_ reg query "$emulation" /v tnews.exe >/dev/null 2>&1; then
+    fail "the document mode value is left behind"
 fi
 
 [ "$failures" -eq 0 ] || exit 1
