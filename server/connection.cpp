@@ -84,6 +84,21 @@ void ConnectionTable::Remove(Handle entry)
     // The entry goes here, outside the lock: nothing is destroyed while it is held.
 }
 
+std::vector<std::weak_ptr<Connection>> ConnectionTable::Connections()
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<std::weak_ptr<Connection>> connections;
+    for (const Entry& entry : m_entries)
+        connections.push_back(entry.connection);
+    return connections;
+}
+
+bool ConnectionTable::Empty()
+{
+    std::lock_guard lock(m_mutex);
+    return m_entries.empty();
+}
+
 std::shared_ptr<const Site> ServerState::CurrentSite() const
 {
     std::lock_guard lock(m_siteMutex);
@@ -134,6 +149,21 @@ std::weak_ptr<Connection> Connection::Start()
 void Connection::Evict()
 {
     net::post(m_stream.get_executor(), [self = shared_from_this()] { self->Close(); });
+}
+
+void Connection::Finish()
+{
+    net::post(m_stream.get_executor(),
+              [self = shared_from_this()]
+              {
+                  const Activity activity = (*self->m_entry)->activity;
+                  if ((activity == Activity::New || activity == Activity::Idle) &&
+                      self->m_buffer.size() == 0)
+                  {
+                      self->Close();
+                  }
+                  // Else the answer under way says Connection: close and is the last.
+              });
 }
 
 void Connection::Enter(Activity activity)
@@ -209,6 +239,8 @@ void Connection::Send(Answer answer)
 {
     Enter(Activity::Answering);
     m_answer = std::move(answer);
+    if (m_server.draining)
+        m_answer.keep_alive(false);
     m_deadline = Clock::now() + kClientTimeout +
                  std::chrono::seconds(SharedBody::size(m_answer.body()) / kMinBytesPerSecond);
     // A client dropped for not reading in time gets a reset: a graceful close would leave the
@@ -258,6 +290,8 @@ void Connection::AwaitDrain()
         return Linger();
     if (m_buffer.size() > 0)
         return Serve(); // the next pipelined request
+    if (m_server.draining)
+        return Close();
     Await(Activity::Idle);
 }
 

@@ -47,6 +47,8 @@ inline constexpr std::chrono::seconds kLinger{2};
 inline constexpr int kSendBufferBytes = 64 * 1024;
 /// Threads that answer forms (POST), whose answers wait for the disk.
 inline constexpr std::size_t kFormThreads = 2;
+/// How long a server stopped by a signal lets the requests under way finish.
+inline constexpr std::chrono::seconds kDrainTime{10};
 
 class Connection;
 
@@ -83,6 +85,11 @@ public:
     /// Removes an entry Add gave.
     void Remove(Handle entry);
 
+    /// Every connection in the table, to be locked outside it.
+    std::vector<std::weak_ptr<Connection>> Connections();
+    /// True when no connection is left.
+    bool Empty();
+
 private:
     const std::size_t m_max;
     std::mutex m_mutex;
@@ -106,6 +113,8 @@ struct ServerState
     std::shared_ptr<const Site> ReplaceSite(std::shared_ptr<const Site> site);
 
     const LogFunction log;
+    // Set once the server stops taking requests: each connection closes after its answer.
+    std::atomic<bool> draining{false};
     // Clients whose X-Real-IP field names the client they forward for (HttpOptions).
     const std::vector<std::string> trustedProxies;
     ConnectionTable table;
@@ -132,6 +141,9 @@ public:
     std::weak_ptr<Connection> Start();
     /// Closes the connection on its own io_context; safe from any thread.
     void Evict();
+    /// Closes the connection on its own io_context once it has answered what it has begun to
+    /// receive, at once when it waits for a request; safe from any thread.
+    void Finish();
 
 private:
     using Activity = ConnectionTable::Activity;

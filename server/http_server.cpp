@@ -116,6 +116,8 @@ public:
     void Accept();
     void OnAccept(const boost::system::error_code& error, Socket socket);
     void AwaitSignal(net::signal_set& signals);
+    void Drain();
+    void AwaitDrained(std::chrono::steady_clock::time_point end);
 
     const HttpOptions m_options;
     ServerState m_state;
@@ -124,6 +126,7 @@ public:
     std::size_t m_next = 0;
     std::optional<tcp::acceptor> m_acceptor;
     std::optional<net::steady_timer> m_pause;
+    std::optional<net::steady_timer> m_drained;
     std::atomic<bool> m_running{false};
 };
 
@@ -140,7 +143,8 @@ HttpServer::Impl::Impl(std::shared_ptr<const Site> site, HttpOptions options)
                   contexts.push_back(std::make_unique<net::io_context>(1));
               return contexts;
           }()),
-      m_acceptor(std::in_place, *m_contexts.front()), m_pause(std::in_place, *m_contexts.front())
+      m_acceptor(std::in_place, *m_contexts.front()), m_pause(std::in_place, *m_contexts.front()),
+      m_drained(std::in_place, *m_contexts.front())
 {
 }
 
@@ -152,6 +156,7 @@ HttpServer::Impl::~Impl()
     m_state.forms.join();
     m_acceptor.reset();
     m_pause.reset();
+    m_drained.reset();
     m_contexts.clear();
 }
 
@@ -270,16 +275,58 @@ void HttpServer::Impl::AwaitSignal(net::signal_set& signals)
         {
             if (error)
                 return;
-            if (signal != SIGHUP)
+            if (signal == SIGHUP)
             {
+                if (m_options.onHangup)
+                    m_options.onHangup();
+            }
+            else if (m_state.draining)
+            {
+                // A second stop stops at once.
                 for (auto& context : m_contexts)
                     context->stop();
                 return;
             }
-            if (m_options.onHangup)
-                m_options.onHangup();
+            else
+            {
+                Drain();
+            }
             AwaitSignal(signals);
         });
+}
+
+// A stop by a signal is a restart or a shutdown, behind a proxy as like as not: no new
+// connection is taken (a proxy takes the next request to another replica), those waiting for a
+// request close, and those under way close once they have answered, for kDrainTime at most.
+void HttpServer::Impl::Drain()
+{
+    m_state.draining = true;
+    boost::system::error_code ignored;
+    m_acceptor->close(ignored);
+    m_pause->cancel();
+    for (const std::weak_ptr<Connection>& entry : m_state.table.Connections())
+    {
+        // Locked here, outside the table's lock: the connection may end with it.
+        if (const std::shared_ptr<Connection> connection = entry.lock())
+            connection->Finish();
+    }
+    AwaitDrained(std::chrono::steady_clock::now() + kDrainTime);
+}
+
+void HttpServer::Impl::AwaitDrained(std::chrono::steady_clock::time_point end)
+{
+    if (m_state.table.Empty() || std::chrono::steady_clock::now() >= end)
+    {
+        for (auto& context : m_contexts)
+            context->stop();
+        return;
+    }
+    m_drained->expires_after(std::chrono::milliseconds(20));
+    m_drained->async_wait([this, end](const boost::system::error_code& error)
+                          {
+                              if (!error)
+                                  AwaitDrained(end);
+                          });
 }
 
 void HttpServer::Impl::Accept()

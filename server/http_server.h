@@ -29,7 +29,9 @@ struct HttpOptions
     // thread; no logging when empty.
     LogFunction log;
     std::size_t maxConnections = kDefaultMaxConnections;
-    // Listen then stops on SIGINT and SIGTERM and calls onHangup, on a serving thread, on SIGHUP.
+    // Listen then calls onHangup, on a serving thread, on SIGHUP; and on SIGINT or SIGTERM takes
+    // no more connections and returns once those under way have answered (kDrainTime at most),
+    // or at once on a second one.
     // Call BlockServerSignals before starting any thread.
     bool signals = false;
     std::function<void()> onHangup{};

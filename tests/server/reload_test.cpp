@@ -1,6 +1,6 @@
 // The real tnews-server process reloading its files on SIGHUP while 64 connections keep asking:
 // no request fails, new data comes in whole, and a malformed catalogue leaves the data before
-// serving and names its line.
+// serving and names its line. And stopped by SIGTERM, it finishes the answer under way.
 #include "directory/catalogue.h"
 #include "directory/server_urls.h"
 #include "test_server.h"
@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -165,6 +168,76 @@ TEST(ReloadTest, SighupUnderLoadFailsNoRequest)
     EXPECT_EQ(failed, 0u) << answered << " answered";
     EXPECT_GT(answered, 64u);
     EXPECT_EQ(server.Stop(), 0);
+    fs::remove_all(dir);
+}
+
+// A socket to the server on loopback that reads slowly (a small receive buffer), or -1 when the
+// server refuses it.
+int SlowReader(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A stop is a restart or a shutdown: the export a client is reading when SIGTERM comes still
+// reaches it whole, while no new connection is taken, and the server ends cleanly after it.
+TEST(ReloadTest, SigtermFinishesTheAnswerUnderWay)
+{
+    const fs::path dir = fs::temp_directory_path() / ("tnews-stop-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    ServerProcess server(testing::RealCataloguePath(), dir / "server.log");
+    ASSERT_NE(server.Port(), 0);
+    const int reader = SlowReader(server.Port());
+    ASSERT_GE(reader, 0);
+    const std::string request = "GET /exports/newspapers.json HTTP/1.1\r\nHost: x\r\n\r\n";
+    ASSERT_EQ(::send(reader, request.data(), request.size(), 0),
+              static_cast<ssize_t>(request.size()));
+    std::string received(1024, '\0');
+    ASSERT_GT(::recv(reader, received.data(), received.size(), 0), 0) << "the answer has begun";
+
+    server.Signal(SIGTERM);
+    bool refused = false;
+    for (int i = 0; i < 100 && !refused; ++i)
+    {
+        const int late = SlowReader(server.Port());
+        refused = late < 0;
+        if (late >= 0)
+            ::close(late);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(refused) << "a connection after SIGTERM was taken";
+
+    std::string answer = received.substr(0, received.find('\0'));
+    for (char buffer[65536];;)
+    {
+        pollfd ready{reader, POLLIN, 0};
+        ASSERT_EQ(::poll(&ready, 1, 5000), 1) << "the answer stopped at " << answer.size();
+        const ssize_t got = ::recv(reader, buffer, sizeof buffer, 0);
+        ASSERT_GE(got, 0) << "reset after " << answer.size() << " bytes";
+        if (got == 0)
+            break;
+        answer.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(reader);
+    const std::size_t end = answer.find("\r\n\r\n");
+    ASSERT_NE(end, std::string::npos);
+    const std::string lengthField = "Content-Length: ";
+    const std::size_t length = answer.find(lengthField);
+    ASSERT_LT(length, end);
+    EXPECT_EQ(answer.size() - end - 4, std::stoul(answer.substr(length + lengthField.size())))
+        << "the export came whole";
+    EXPECT_EQ(server.Stop(), 0) << "it ended cleanly";
     fs::remove_all(dir);
 }
 

@@ -2,8 +2,9 @@
 # nginx with the shipped site (packaging/nginx/tnews-replicas.conf) in front of two tnews-server
 # replicas on loopback ports: the public pages come from nginx's cache and nothing behind
 # credentials does; every reader's suggestion reaches the writer's store, each reader held to its
-# own hourly limit, and review lists them all; and under load (proxy_load) one replica killed
-# and started again, then each replica sent SIGHUP in turn, costs no client an answer.
+# own hourly limit, and review lists them all; and under load (proxy_load) one replica stopped
+# (SIGTERM, as systemctl stops it) and started again, then each replica sent SIGHUP in turn,
+# costs no client an answer.
 # nginx runs from a temporary prefix, as nobody when started as root; the system's nginx, its
 # configuration and port 80 are never touched.
 #   replicas_test.sh SERVER PROXY_LOAD CATALOGUE SITE CATALOGUE_TOOL [SECONDS]
@@ -144,9 +145,9 @@ listed=$("$tool" corrections --state "$work/state" list | grep -c 'https://paper
 load=$!
 step=$((seconds / 6))
 sleep "$step"
-echo "killing replica a"
-kill -KILL "${pids[a]}"
-wait "${pids[a]}" 2>/dev/null || true
+echo "stopping replica a"
+kill -TERM "${pids[a]}"
+wait "${pids[a]}" || fail "replica a did not stop cleanly on SIGTERM"
 sleep "$step"
 start_replica a "${ports[a]}"
 echo "replica a started again"
