@@ -195,8 +195,20 @@ int SlowReader(int port)
 TEST(ReloadTest, SigtermFinishesTheAnswerUnderWay)
 {
     const fs::path dir = fs::temp_directory_path() / ("tnews-stop-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
     fs::create_directories(dir);
-    ServerProcess server(testing::RealCataloguePath(), dir / "server.log");
+    fs::copy_file(testing::FixtureCataloguePath(), dir / "catalogue.tsv");
+    // An export far larger than the socket buffers on both ends, so the answer is still under
+    // way when the signal comes.
+    {
+        std::ofstream json(dir / "newspapers.json", std::ios::binary);
+        json << "[";
+        for (int i = 0; i < 60000; ++i)
+            json << (i ? "," : "") << "{\"name\":\"Paper " << i << "\",\"url\":\"https://p" << i
+                 << ".example/\"}";
+        json << "]";
+    }
+    ServerProcess server(dir / "catalogue.tsv", dir / "server.log");
     ASSERT_NE(server.Port(), 0);
     const int reader = SlowReader(server.Port());
     ASSERT_GE(reader, 0);
