@@ -127,9 +127,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "an answer missing in pieces is a refusal");
             break;
         }
-        Check(StatusOf(inPieces[i].answer) == StatusOf(exchanged[i].answer) &&
-                  (closes || inPieces[i].request == exchanged[i].request),
-              "the same request gets the same status in pieces as whole");
+        // A head with several faults is refused for the first one read, and what has arrived
+        // when the server looks decides which that is: in pieces, more than 100 fields may be
+        // counted before a bare LF further on comes in. Either way it is refused and closed.
+        const bool refusedBoth = closes && StatusOf(exchanged[i].answer) / 100 == 4 &&
+                                 StatusOf(inPieces[i].answer) / 100 == 4 &&
+                                 Contains(inPieces[i].answer, "\r\nConnection: close\r\n");
+        Check(refusedBoth || (StatusOf(inPieces[i].answer) == StatusOf(exchanged[i].answer) &&
+                              (closes || inPieces[i].request == exchanged[i].request)),
+              "the same request gets the same answer in pieces as whole, or is refused in both");
     }
     return 0;
 }
