@@ -36,10 +36,17 @@ struct EncodedPage
 
 using SharedEncodedPage = std::shared_ptr<const EncodedPage>;
 
-/// `page` with its gzip form (zlib), kept when it is smaller. For pages rendered once and sent
-/// many times; it takes about a millisecond per 40 KB.
-SharedEncodedPage EncodePage(std::string page);
-SharedEncodedPage EncodePage(SharedPage page);
+/// How hard zlib tries: thoroughly for what is rendered once and sent many times (about a
+/// millisecond per 40 KB), fast for a page rendered on the request that first asks for it.
+enum class Compression
+{
+    Thorough,
+    Fast,
+};
+
+/// `page` with its gzip form (zlib), kept when it is smaller.
+SharedEncodedPage EncodePage(std::string page, Compression compression = Compression::Thorough);
+SharedEncodedPage EncodePage(SharedPage page, Compression compression = Compression::Thorough);
 
 /// `page` alone, for answers made for one request (errors, the update answer).
 SharedEncodedPage PlainPage(std::string page);

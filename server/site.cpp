@@ -501,7 +501,8 @@ Site::Reply Site::HandleSearch(const RegionInfo& region, std::string_view typed,
                                    (pages == 1 ? " page." : " pages."));
     }
     SharedEncodedPage html =
-        EncodePage(SearchPage(region, typed, *page, result, m_catalogue, m_checks));
+        EncodePage(SearchPage(region, typed, *page, result, m_catalogue, m_checks),
+                   Compression::Fast);
     m_searchPages.Insert(key, html);
     return HtmlReply(200, std::move(html), kPrivate);
 }
