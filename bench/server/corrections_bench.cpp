@@ -141,6 +141,7 @@ int main(int argc, char** argv)
     const std::chrono::seconds length(argc > 1 ? std::stoul(argv[1]) : 10);
     catalogue::testing::TempFolder temporary;
     const std::filesystem::path state = argc > 2 ? std::filesystem::path(argv[2]) : temporary.Path();
+    std::filesystem::create_directories(state); // as the server makes its state folder
     // No hourly limit or queue cap: the benchmark is one address sending as fast as it can.
     server::CorrectionsStore store(state, server::StoreOptions{.maxOpenItems = std::size_t(-1),
                                                                .perHour = std::size_t(-1)});
