@@ -42,6 +42,7 @@ Form1::Form1(Form1Options options)
 {
     SetIcons(ProgramIcons());
     SetMenuBar(CreateMenuBar());
+    KeepMenuBarFromSticking(GetMenuBar());
     m_client = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL,
                            "Form1Client");
     UseCompactControls(m_client);
