@@ -415,9 +415,9 @@ private:
     {
         const std::string text = RandomText(m_random);
         const bool enter = m_random() % 2;
-        Args then = {"type", "--delay", "2", "--", text};
-        if (enter)
-            then.insert(then.end(), {"key", "Return"});
+        // Whatever follows "--" is typed, so Enter goes in the text: xdotool types a newline as
+        // the Return key.
+        Args then = {"type", "--delay", "2", "--", enter ? text + "\n" : text};
         if (m_random() % 3 == 0)
             then.insert(then.begin(), {"key", "ctrl+a", "BackSpace"});
         Click("type " + (text.size() > 40 ? std::to_string(text.size()) + " bytes" : text) +
