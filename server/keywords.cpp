@@ -66,12 +66,12 @@ int CollectToken(void* context, int flags, const char* token, int size, int /*st
 
 } // namespace
 
-std::string TokenizerSpec()
+std::string TokenizerArgument()
 {
-    std::string spec = kTokenizerName;
+    std::string argument = kTokenizerName;
     for (const char* option : kTokenizerOptions)
-        spec.append(" ").append(option);
-    return spec;
+        argument.append(" ").append(option);
+    return argument;
 }
 
 struct KeywordSplitter::Methods
@@ -91,7 +91,7 @@ KeywordSplitter::KeywordSplitter() : m_methods(std::make_unique<Methods>())
     fts5_api* api = FindFts5(m_db);
     void* userData = nullptr;
     // xCreate takes the options as const char**, which the constant array can't give; the index
-    // gets the same ones through TokenizerSpec.
+    // gets the same ones through TokenizerArgument.
     std::array<const char*, kTokenizerOptions.size()> options = kTokenizerOptions;
     if (!api ||
         api->xFindTokenizer(api, kTokenizerName, &userData, &m_methods->tokenizer) != SQLITE_OK ||

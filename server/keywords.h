@@ -25,7 +25,7 @@ inline constexpr const char* kTokenizerName = "unicode61";
 inline constexpr std::array<const char*, 2> kTokenizerOptions = {"remove_diacritics", "2"};
 
 /// The tokenizer as CREATE VIRTUAL TABLE's tokenize= names it: "unicode61 remove_diacritics 2".
-std::string TokenizerSpec();
+std::string TokenizerArgument();
 
 /// A word of a keyword text as the index holds it.
 struct Keyword

@@ -234,7 +234,7 @@ public:
         for (std::string_view code : kRegionCodes)
         {
             Execute(m_db, "CREATE VIRTUAL TABLE " + TableName(code) +
-                              " USING fts5(name, city, place, tokenize = '" + TokenizerSpec() +
+                              " USING fts5(name, city, place, tokenize = '" + TokenizerArgument() +
                               "', prefix = '1 2 3')");
         }
         std::array<Statement, kRegionCodes.size()> inserts;
