@@ -8,6 +8,16 @@
 namespace tnews
 {
 
+/// `text` without the spaces and tabs at either end.
+constexpr std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 /// `c` in lower case when it is an ASCII capital letter.
 constexpr char AsciiLower(char c)
 {

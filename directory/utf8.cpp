@@ -91,4 +91,12 @@ void AppendUtf8(std::string& out, char32_t code)
     out += static_cast<char>(0x80 | (code & 0x3F));
 }
 
+std::size_t CodePointCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        NextCodePoint(text, pos);
+    return count;
+}
+
 } // namespace tnews

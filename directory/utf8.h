@@ -15,6 +15,9 @@ inline constexpr char32_t kInvalidCodePoint = 0xFFFFFFFF;
 /// surrogate sequence gives kInvalidCodePoint and advances pos by one byte. pos must be in range.
 char32_t NextCodePoint(std::string_view text, std::size_t& pos);
 
+/// The code points of `text`, a malformed byte counting as one.
+std::size_t CodePointCount(std::string_view text);
+
 /// True if `text` is well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsValidUtf8(std::string_view text);
 

@@ -2,6 +2,7 @@
 
 #include "correction_pages.h"
 #include "directory/ascii.h"
+#include "html.h"
 #include "request_target.h"
 
 #include <algorithm>
@@ -13,11 +14,6 @@ namespace
 {
 
 constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
-
-std::string Quoted(std::string_view text)
-{
-    return "\u201C" + std::string(text) + "\u201D";
-}
 
 // The pages' policy, which also lets a form post only to this server.
 Response FormResponse(int status, std::string page)

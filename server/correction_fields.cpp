@@ -13,20 +13,6 @@ namespace
 
 constexpr std::size_t kMaxLabelBytes = 63;
 
-std::string_view Trimmed(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::size_t CharacterCount(std::string_view text)
-{
-    return static_cast<std::size_t>(
-        std::ranges::count_if(text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 bool IsHostLabel(std::string_view label)
 {
     return !label.empty() && label.size() <= kMaxLabelBytes && label.front() != '-' &&
@@ -140,7 +126,7 @@ std::vector<FieldProblem> CheckSubmission(Submission& submission)
         }
         if (field.oneLine)
         {
-            text = Trimmed(text);
+            text = TrimBlanks(text);
         }
         else
         {
@@ -173,7 +159,7 @@ std::vector<FieldProblem> CheckSubmission(Submission& submission)
                                     "https://, such as https://www.example.com/.");
             }
         }
-        else if (CharacterCount(text) > field.maxChars)
+        else if (CodePointCount(text) > field.maxChars)
         {
             add(field.name, "The " + std::string(field.label) + " is too long: at most " +
                                 std::to_string(field.maxChars) + " characters.");

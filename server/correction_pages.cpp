@@ -29,9 +29,9 @@ std::string BackLink(const RegionInfo& region, std::string_view place)
            EscapeHtml(place) + " newspapers</a>";
 }
 
-std::string Quoted(std::string_view text)
+std::string QuotedHtml(std::string_view text)
 {
-    return "\u201C" + EscapeHtml(text) + "\u201D";
+    return Quoted(EscapeHtml(text));
 }
 
 bool HasProblem(const FormView& view, std::string_view field)
@@ -127,7 +127,7 @@ std::string ReportForm(const FormView& view)
     const RegionInfo& region = *view.region;
     const catalogue::Paper& paper = *view.paper;
     const std::string_view focus = FocusField(view, "problem");
-    std::string body = "<h1>Report " + Quoted(paper.name) + " " +
+    std::string body = "<h1>Report " + QuotedHtml(paper.name) + " " +
                        BackLink(region, view.place) + "</h1>\n";
     body += "<p class=\"note\">" + EscapeHtml(paper.website);
     if (!paper.city.empty())
@@ -191,18 +191,18 @@ std::string ThanksPage(const RegionInfo& region, const Submission& recorded, con
     if (report)
     {
         const ReportProblem* problem = FindReportProblem(recorded.problem);
-        body += "report on " + Quoted(recorded.name) + " (" + EscapeHtml(recorded.website) +
+        body += "report on " + QuotedHtml(recorded.name) + " (" + EscapeHtml(recorded.website) +
                 "): " + std::string(problem ? problem->label : "") + ".";
         if (!recorded.newAddress.empty())
             body += " New address: " + EscapeHtml(recorded.newAddress) + ".";
     }
     else
     {
-        body += "suggestion: " + Quoted(recorded.name) + ", " + EscapeHtml(recorded.website) +
+        body += "suggestion: " + QuotedHtml(recorded.name) + ", " + EscapeHtml(recorded.website) +
                 ", in " + EscapeHtml(recorded.town) + ", " + EscapeHtml(recorded.place) + ".";
     }
     if (!recorded.note.empty())
-        body += " Note: <span class=\"typed\">" + Quoted(recorded.note) + "</span>";
+        body += " Note: <span class=\"typed\">" + QuotedHtml(recorded.note) + "</span>";
     body += "</p>\n";
     if (receipt.count > 1)
     {

@@ -81,20 +81,6 @@ std::string EntityTag(std::string_view bytes)
     return tag;
 }
 
-constexpr bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // A qvalue in thousandths: "0", "0.5", "1", "1.000" (RFC 9110, 12.4.2); nothing when malformed.
 std::optional<int> ParseQValue(std::string_view text)
 {
@@ -122,12 +108,12 @@ std::optional<int> ParseQValue(std::string_view text)
 std::optional<std::pair<std::string, int>> ParseElement(std::string_view element)
 {
     const std::size_t semicolon = element.find(';');
-    std::pair<std::string, int> coding{AsciiLower(Trimmed(element.substr(0, semicolon))), 1000};
+    std::pair<std::string, int> coding{AsciiLower(TrimBlanks(element.substr(0, semicolon))), 1000};
     if (coding.first.empty())
         return std::nullopt;
     if (semicolon == std::string_view::npos)
         return coding;
-    const std::string_view parameter = Trimmed(element.substr(semicolon + 1));
+    const std::string_view parameter = TrimBlanks(element.substr(semicolon + 1));
     if (!StartsWithAsciiCaseless(parameter, "q="))
         return std::nullopt;
     const std::optional<int> weight = ParseQValue(parameter.substr(2));
@@ -215,7 +201,7 @@ Coding ChooseCoding(std::string_view acceptEncoding, bool hasGzip)
 
 bool NoneMatchNames(std::string_view ifNoneMatch, std::string_view etag)
 {
-    std::string_view rest = Trimmed(ifNoneMatch);
+    std::string_view rest = TrimBlanks(ifNoneMatch);
     if (rest == "*")
         return true;
     // Weak comparison: W/"x" and "x" name the same tag.
@@ -231,12 +217,12 @@ bool NoneMatchNames(std::string_view ifNoneMatch, std::string_view etag)
             return false;
         if (rest.substr(0, close + 1) == opaque)
             return true;
-        rest = Trimmed(rest.substr(close + 1));
+        rest = TrimBlanks(rest.substr(close + 1));
         if (!rest.empty() && !rest.starts_with(','))
             return false;
         // Lists may hold empty elements (RFC 9110, 5.6.1).
         while (rest.starts_with(','))
-            rest = Trimmed(rest.substr(1));
+            rest = TrimBlanks(rest.substr(1));
     }
     return false;
 }

@@ -56,4 +56,9 @@ std::string HtmlPage(std::string_view title, std::string_view body)
     return HtmlDocument(title, kStyle, body);
 }
 
+std::string Quoted(std::string_view text)
+{
+    return "\u201C" + std::string(text) + "\u201D";
+}
+
 } // namespace tnews::server

@@ -13,4 +13,7 @@ namespace tnews::server
 /// (HTML, used as is). The inline style fits a pane of about 490 by 150 CSS pixels.
 std::string HtmlPage(std::string_view title, std::string_view body);
 
+/// `text` between curly quotes, as the pages quote what a reader typed.
+std::string Quoted(std::string_view text);
+
 } // namespace tnews::server

@@ -3,6 +3,7 @@
 #include "basic_auth.h"
 #include "correction_desk.h"
 #include "directory/server_urls.h"
+#include "html.h"
 #include "info_pages.h"
 #include "keywords.h"
 #include "listing_pages.h"
@@ -103,11 +104,6 @@ std::string_view StatusTitle(int status)
     }
 }
 
-std::string Quoted(std::string_view text)
-{
-    return "\u201C" + std::string(text) + "\u201D";
-}
-
 // The last value of `key`, or nullptr when the query lacks it.
 const std::string* FindParam(const Request& request, std::string_view key)
 {
@@ -128,14 +124,6 @@ std::string ListingKey(const RegionInfo& region, std::string_view place)
 std::string SearchKey(const RegionInfo& region, std::string_view typed, std::size_t page)
 {
     return std::to_string(page) + '\n' + ListingKey(region, typed);
-}
-
-std::size_t CharacterCount(std::string_view text)
-{
-    std::size_t count = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++count)
-        NextCodePoint(text, pos);
-    return count;
 }
 
 using PapersByPlace =
@@ -458,7 +446,7 @@ Site::Reply Site::HandleDirectory(const RegionInfo& region, const Request& reque
 Site::Reply Site::HandleSearch(const RegionInfo& region, std::string_view typed,
                                const std::string* pageValue) const
 {
-    if (const std::size_t characters = CharacterCount(typed); characters > kMaxKeywordCharacters)
+    if (const std::size_t characters = CodePointCount(typed); characters > kMaxKeywordCharacters)
     {
         return HtmlReply(
             400, PlainPage(TooManyCharactersPage(region, typed, characters, kMaxKeywordCharacters)),
