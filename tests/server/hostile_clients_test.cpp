@@ -43,11 +43,15 @@ std::string Get(std::string_view target, std::string_view fields = {},
 }
 
 const std::string kSuggest = "/software/news/suggest.php?region=usa&state=Texas";
+const std::string kReportUnlisted =
+    "/software/news/report.php?region=usa&state=Texas&website=https://unlisted.example/";
 
-// A POST of the suggest form with `fields` (each ending in CR LF) and `body` as it is.
-std::string Post(std::string_view fields, std::string_view body)
+// A POST to `target` (the suggest form by default) with `fields` (each ending in CR LF) and
+// `body` as it is.
+std::string Post(std::string_view fields, std::string_view body,
+                 std::string_view target = kSuggest)
 {
-    return "POST " + kSuggest + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
+    return "POST " + std::string(target) + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
            AuthField(kListingPassword) + std::string(fields) + std::string(body);
 }
 
@@ -270,6 +274,10 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
         {"form expecting 100 Continue", Post("Expect: 100-continue\r\n" + FormFields(form.size()), ""),
          417, false, "-", "Expect"},
         {"form as text/plain", Post(FormFields(form.size(), "text/plain"), form), 415, false, "-"},
+        {"report on a paper not listed", Post(FormFields(form.size()), form, kReportUnlisted), 404,
+         true, "tnewsuser", "No paper at"},
+        {"report in chunks",
+         Post(chunked, Chunk(form.substr(0, 10)) + "0\r\n\r\n", kReportUnlisted), 411, false, "-"},
     };
     // The next request on the same connection, sent with the first: answered only when the
     // first keeps the connection alive, and then rightly.
