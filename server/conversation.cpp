@@ -7,6 +7,7 @@
 #include <boost/beast/http/write.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <iterator>
 #include <sstream>
@@ -343,7 +344,7 @@ Answer Conversation::Reply(Response response)
     if (m_log)
     {
         m_log(CommonLogLine(m_requestClient, response.user, std::time(nullptr), m_requestLine,
-                            response.status, m_head ? 0 : response.body->size()));
+                            response.status, m_head ? 0 : response.BodySize()));
         if (!response.problem.empty())
             m_log(ProblemLogLine(m_requestLine, response.problem));
     }
@@ -352,14 +353,44 @@ Answer Conversation::Reply(Response response)
         answer.insert(name, value);
     // A 304 says nothing of a body's length unless it gives that of the page it stands for.
     if (response.status != 304)
-        answer.content_length(response.body->size());
+        answer.content_length(response.BodySize());
     if (m_close)
         answer.set(http::field::connection, "close");
     else if (m_http10)
         answer.set(http::field::connection, "keep-alive");
     if (!m_head)
-        answer.body() = std::move(response.body);
+        answer.body() = {std::move(response.body), std::move(response.file)};
     return answer;
+}
+
+boost::optional<std::pair<SharedBody::writer::const_buffers_type, bool>>
+SharedBody::writer::get(boost::beast::error_code& error)
+{
+    error = {};
+    if (!m_body.file)
+    {
+        if (!m_body.page || m_body.page->empty())
+            return boost::none;
+        return std::pair(const_buffers_type(m_body.page->data(), m_body.page->size()), false);
+    }
+    const std::uint64_t size = m_body.file->Size();
+    if (m_offset >= size)
+        return boost::none;
+    if (!m_chunk)
+        m_chunk = std::make_unique<char[]>(kFileChunkBytes);
+    try
+    {
+        const std::size_t read = m_body.file->ReadAt(m_offset, {m_chunk.get(), kFileChunkBytes});
+        m_offset += read;
+        return std::pair(const_buffers_type(m_chunk.get(), read), m_offset < size);
+    }
+    catch (const std::system_error& failure)
+    {
+        // The answer can't be finished: the connection closes short of its Content-Length.
+        std::fprintf(stderr, "tnews-server: an answer stopped short: %s\n", failure.what());
+        error = boost::system::error_code(failure.code().value(), boost::system::generic_category());
+        return boost::none;
+    }
 }
 
 std::vector<Exchanged> Exchange(const Site& site, const LogFunction& log,

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,12 +35,20 @@ inline constexpr std::size_t kMaxHeaderFields = 100;
 inline constexpr std::size_t kMaxBodyBytes = 4 * 1024;
 
 /// A body that shares its page with the Site, so that an answer waiting for a slow client holds
-/// no copy of it. A null page sends nothing (the answer to HEAD).
+/// no copy of it: from memory, or read from its file a piece at a time as the client takes it.
+/// No page sends nothing (the answer to HEAD).
 struct SharedBody
 {
-    using value_type = SharedPage;
+    struct value_type
+    {
+        SharedPage page; // sent when there is no file
+        SharedFile file;
+    };
 
-    static std::uint64_t size(const value_type& page) { return page ? page->size() : 0; }
+    static std::uint64_t size(const value_type& body)
+    {
+        return body.file ? body.file->Size() : body.page ? body.page->size() : 0;
+    }
 
     class writer
     {
@@ -47,21 +56,21 @@ struct SharedBody
         using const_buffers_type = boost::asio::const_buffer;
 
         template <bool isRequest, class Fields>
-        writer(const boost::beast::http::header<isRequest, Fields>&, const value_type& page)
-            : m_page(page)
+        writer(const boost::beast::http::header<isRequest, Fields>&, const value_type& body)
+            : m_body(body)
         {
         }
         void init(boost::beast::error_code& error) { error = {}; }
-        boost::optional<std::pair<const_buffers_type, bool>> get(boost::beast::error_code& error)
-        {
-            error = {};
-            if (!m_page || m_page->empty())
-                return boost::none;
-            return std::pair(const_buffers_type(m_page->data(), m_page->size()), false);
-        }
+        boost::optional<std::pair<const_buffers_type, bool>> get(boost::beast::error_code& error);
 
     private:
-        const value_type& m_page;
+        // What a file's answer reads at a time: a quarter of the kernel's send buffer, so that a
+        // slow reader of an export holds little of it in the server's memory.
+        static constexpr std::size_t kFileChunkBytes = 16 * 1024;
+
+        const value_type& m_body;
+        std::uint64_t m_offset = 0;
+        std::unique_ptr<char[]> m_chunk; // of a file's answer
     };
 };
 

@@ -41,44 +41,117 @@ const Bytef* ZlibBytes(std::string_view bytes)
     return reinterpret_cast<const Bytef*>(bytes.data());
 }
 
+// gzip's stream over a page given in one piece or in several.
+class Gzipper
+{
+public:
+    Gzipper(Compression compression, std::size_t expectedSize)
+    {
+        if (deflateInit2(&m_stream, GzipLevel(compression), Z_DEFLATED, kGzipWindowBits,
+                         kMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK)
+        {
+            throw std::bad_alloc();
+        }
+        // With room for deflateBound's bytes, a page given whole is compressed in one call.
+        m_out.resize(deflateBound(&m_stream, static_cast<uLong>(
+                                                 std::min<std::size_t>(expectedSize, kZlibMax))));
+    }
+    ~Gzipper() { deflateEnd(&m_stream); }
+    Gzipper(const Gzipper&) = delete;
+    Gzipper& operator=(const Gzipper&) = delete;
+
+    void Add(std::string_view bytes) { Deflate(bytes, Z_NO_FLUSH); }
+
+    std::string Finish() &&
+    {
+        Deflate({}, Z_FINISH);
+        m_out.resize(m_stream.total_out);
+        m_out.shrink_to_fit();
+        return std::move(m_out);
+    }
+
+private:
+    static constexpr std::size_t kZlibMax = std::numeric_limits<uInt>::max();
+
+    void Deflate(std::string_view bytes, int flush)
+    {
+        m_stream.next_in = const_cast<Bytef*>(ZlibBytes(bytes));
+        m_stream.avail_in = ZlibSize(bytes);
+        for (;;)
+        {
+            if (m_stream.total_out == m_out.size())
+                m_out.resize(m_out.size() + m_out.size() / 2 + 4096);
+            m_stream.next_out = reinterpret_cast<Bytef*>(m_out.data() + m_stream.total_out);
+            m_stream.avail_out = static_cast<uInt>(
+                std::min<std::size_t>(m_out.size() - m_stream.total_out, kZlibMax));
+            const int status = deflate(&m_stream, flush);
+            if (status == Z_STREAM_END)
+                return;
+            if (status != Z_OK && status != Z_BUF_ERROR)
+                throw std::runtime_error("zlib could not compress a page");
+            // Z_NO_FLUSH is done when zlib took every byte and had room left over.
+            if (flush == Z_NO_FLUSH && m_stream.avail_in == 0 && m_stream.avail_out > 0)
+                return;
+        }
+    }
+
+    z_stream m_stream{};
+    std::string m_out;
+};
+
 std::string Gzip(std::string_view page, Compression compression)
 {
-    z_stream stream{};
-    if (deflateInit2(&stream, GzipLevel(compression), Z_DEFLATED, kGzipWindowBits, kMemoryLevel,
-                     Z_DEFAULT_STRATEGY) != Z_OK)
-    {
-        throw std::bad_alloc();
-    }
-    // With room for deflateBound's bytes, one call with Z_FINISH compresses the whole page.
-    std::string out(deflateBound(&stream, ZlibSize(page)), '\0');
-    stream.next_in = const_cast<Bytef*>(ZlibBytes(page));
-    stream.avail_in = ZlibSize(page);
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = ZlibSize(out);
-    const int status = deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    if (status != Z_STREAM_END)
-        throw std::runtime_error("zlib could not compress a page");
-    out.shrink_to_fit();
-    return out;
+    Gzipper gzipper(compression, page.size());
+    gzipper.Add(page);
+    return std::move(gzipper).Finish();
 }
 
 // Two independent checksums of zlib's and the length: 64 bits that tell apart the versions one
 // address has from one catalogue to the next. Replicas of one build give the same tags.
+class EntityTagger
+{
+public:
+    void Add(std::string_view bytes)
+    {
+        m_crc = crc32(m_crc, ZlibBytes(bytes), ZlibSize(bytes));
+        m_adler = adler32(m_adler, ZlibBytes(bytes), ZlibSize(bytes));
+        m_size += bytes.size();
+    }
+
+    std::string Tag() const
+    {
+        std::string tag = "\"";
+        for (const std::uint64_t value : {m_size, std::uint64_t{m_crc}, std::uint64_t{m_adler}})
+        {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                AppendHexByte(tag, static_cast<unsigned char>(value >> shift), false);
+        }
+        tag += '"';
+        return tag;
+    }
+
+private:
+    uLong m_crc = crc32(0, nullptr, 0);
+    uLong m_adler = adler32(0, nullptr, 0);
+    std::uint64_t m_size = 0;
+};
+
 std::string EntityTag(std::string_view bytes)
 {
-    const uLong crc = crc32(crc32(0, nullptr, 0), ZlibBytes(bytes), ZlibSize(bytes));
-    const uLong adler = adler32(adler32(0, nullptr, 0), ZlibBytes(bytes), ZlibSize(bytes));
-    std::string tag = "\"";
-    for (const std::uint64_t value :
-         {std::uint64_t{bytes.size()}, std::uint64_t{crc}, std::uint64_t{adler}})
-    {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            AppendHexByte(tag, static_cast<unsigned char>(value >> shift), false);
-    }
-    tag += '"';
-    return tag;
+    EntityTagger tagger;
+    tagger.Add(bytes);
+    return tagger.Tag();
+}
+
+// Keeps `compressed` as `encoded`'s gzip form when it is smaller than the page, `size` bytes.
+void KeepGzip(EncodedPage& encoded, std::string compressed, std::uint64_t size)
+{
+    if (compressed.size() >= size)
+        return;
+    // zlib gives the same bytes for the same page, so the page's tag tells them apart too.
+    encoded.gzipEtag = encoded.etag;
+    encoded.gzipEtag.insert(encoded.gzipEtag.size() - 1, "-gzip");
+    encoded.gzip = std::make_shared<const std::string>(std::move(compressed));
 }
 
 // A qvalue in thousandths: "0", "0.5", "1", "1.000" (RFC 9110, 12.4.2); nothing when malformed.
@@ -150,16 +223,29 @@ SharedEncodedPage EncodePage(std::string page, Compression compression)
 SharedEncodedPage EncodePage(SharedPage page, Compression compression)
 {
     auto encoded = std::make_shared<EncodedPage>();
-    std::string compressed = Gzip(*page, compression);
     encoded->etag = EntityTag(*page);
-    if (compressed.size() < page->size())
-    {
-        // zlib gives the same bytes for the same page, so the page's tag tells them apart too.
-        encoded->gzipEtag = encoded->etag;
-        encoded->gzipEtag.insert(encoded->gzipEtag.size() - 1, "-gzip");
-        encoded->gzip = std::make_shared<const std::string>(std::move(compressed));
-    }
+    KeepGzip(*encoded, Gzip(*page, compression), page->size());
     encoded->identity = std::move(page);
+    return encoded;
+}
+
+SharedEncodedPage EncodeFile(SharedFile file)
+{
+    auto encoded = std::make_shared<EncodedPage>();
+    EntityTagger tagger;
+    Gzipper gzipper(Compression::Thorough, 0);
+    std::string chunk(1024 * 1024, '\0');
+    for (std::uint64_t offset = 0; offset < file->Size();)
+    {
+        const std::string_view read(chunk.data(), file->ReadAt(offset, chunk));
+        tagger.Add(read);
+        gzipper.Add(read);
+        offset += read.size();
+    }
+    encoded->etag = tagger.Tag();
+    KeepGzip(*encoded, std::move(gzipper).Finish(), file->Size());
+    encoded->identity = std::make_shared<const std::string>();
+    encoded->file = std::move(file);
     return encoded;
 }
 

@@ -2,6 +2,8 @@
 // entity tag, and the choices a request's Accept-Encoding and If-None-Match fields make.
 #pragma once
 
+#include "file_content.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,15 +24,17 @@ enum class Coding
 /// A rendered page in the forms the server sends it in.
 struct EncodedPage
 {
-    SharedPage identity;  // never null
+    SharedPage identity;  // never null; empty when the page is sent from `file`
+    SharedFile file;      // the page as it is, when it stays in its file; else null
     SharedPage gzip;      // null when the page is not kept compressed
     std::string etag;     // strong entity tag of `identity`, quotes included
     std::string gzipEtag; // of `gzip`; empty when there is none
 
     /// The bytes of the page in `coding`, and their entity tag; identity when not kept in it.
+    /// Identity is in `file` when there is one.
     const SharedPage& Bytes(Coding coding) const;
     const std::string& Etag(Coding coding) const;
-    /// Bytes held, in all forms.
+    /// Bytes held in memory, in all forms.
     std::size_t Size() const;
 };
 
@@ -47,6 +51,10 @@ enum class Compression
 /// `page` with its gzip form (zlib), kept when it is smaller.
 SharedEncodedPage EncodePage(std::string page, Compression compression = Compression::Thorough);
 SharedEncodedPage EncodePage(SharedPage page, Compression compression = Compression::Thorough);
+
+/// The page `file` holds, sent from the file as it is, with its gzip form kept in memory;
+/// read through once here. Throws std::system_error when it can't be read.
+SharedEncodedPage EncodeFile(SharedFile file);
 
 /// `page` alone, for answers made for one request (errors, the update answer).
 SharedEncodedPage PlainPage(std::string page);

@@ -118,7 +118,7 @@ std::string ChecksAndExports(const CheckResults& checks, std::span<const Export>
     std::string links;
     for (const Export& file : exports)
     {
-        if (!file.bytes)
+        if (!file.content)
             continue;
         if (!links.empty())
             links += ", ";

@@ -81,7 +81,7 @@ Loaded MakeSite(const std::filesystem::path& data, const ServerOptions& options,
     SiteData files = LoadSiteData(data, options.checks);
     std::size_t exports = 0;
     for (const Export& file : files.exports)
-        exports += file.bytes ? 1 : 0;
+        exports += file.content ? 1 : 0;
     std::string summary = std::to_string(files.catalogue.papers.size()) + " newspapers from " +
                           data.string();
     if (const std::size_t missing = PlacesWithoutPapers(files.catalogue); missing > 0)

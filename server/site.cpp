@@ -230,6 +230,8 @@ Response Finish(const Request* request, Reply reply)
     if (coding == Coding::Gzip)
         response.headers.emplace_back("Content-Encoding", "gzip");
     response.body = reply.page->Bytes(coding);
+    if (coding == Coding::Identity)
+        response.file = reply.page->file;
     return response;
 }
 
@@ -311,7 +313,7 @@ Site::Site(SiteData data, Version latest, SiteOptions options, const Alphabetica
                    {
                        std::vector<SharedEncodedPage> pages;
                        for (const Export& file : m_exports)
-                           pages.push_back(file.bytes ? EncodePage(file.bytes) : nullptr);
+                           pages.push_back(file.content ? EncodeFile(file.content) : nullptr);
                        return pages;
                    });
     // Listing pages never change while the server runs, so each is rendered once here.
@@ -498,7 +500,7 @@ Site::Reply Site::HandleSearch(const RegionInfo& region, std::string_view typed,
 Site::Reply Site::HandleExport(std::string_view fileName) const
 {
     const auto file = std::ranges::find(m_exports, fileName, &Export::fileName);
-    if (file == m_exports.end() || !file->bytes)
+    if (file == m_exports.end() || !file->content)
         return ErrorReply(404, "There is no export " + Quoted(fileName) + " on this server.");
     return Reply{200,
                  m_exportPages[static_cast<std::size_t>(file - m_exports.begin())],

@@ -64,11 +64,15 @@ struct Response
     // Never null. Shared with the Site where it keeps the page (listings, cached searches,
     // exports), so that answers waiting for slow clients hold no copies of it.
     SharedPage body = std::make_shared<const std::string>();
+    // When not null, the body is this file's bytes, and `body` is empty: an export as it is.
+    SharedFile file;
     std::string user; // for the access log: set only when the credentials were checked and right
     // For the error log: why the server could not answer (a 5xx it caused), "" otherwise. Never
     // holds what the client sent unescaped.
     std::string problem;
 
+    /// The length of the body, wherever it is.
+    std::uint64_t BodySize() const { return file ? file->Size() : body->size(); }
     /// The value of header `name` (exact case), or "" when absent.
     std::string_view Header(std::string_view name) const;
 };

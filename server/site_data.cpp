@@ -1,20 +1,27 @@
 #include "site_data.h"
 
-#include "catalogue/file_lines.h"
+#include <system_error>
 
 namespace tnews::server
 {
 namespace
 {
 
-// The whole file, or nothing when there is none; a file that is there but can't be read is an
+// The file opened, or nothing when there is none; a file that is there but can't be read is an
 // error, not an absent export.
-std::shared_ptr<const std::string> ReadIfPresent(const std::filesystem::path& file)
+SharedFile OpenIfPresent(const std::filesystem::path& file)
 {
     std::error_code error;
     if (!std::filesystem::exists(file, error))
         return nullptr;
-    return std::make_shared<const std::string>(catalogue::ReadWholeFile(file));
+    try
+    {
+        return FileContent::Open(file);
+    }
+    catch (const std::system_error& failure)
+    {
+        throw catalogue::CatalogueError(failure.what());
+    }
 }
 
 } // namespace
@@ -36,7 +43,7 @@ SiteData LoadSiteData(const std::filesystem::path& catalogueFile,
         checksFile.empty() ? catalogue::ChecksFileFor(catalogueFile) : checksFile);
     data.exports = ExportSlots();
     for (Export& file : data.exports)
-        file.bytes = ReadIfPresent(catalogueFile.parent_path() / file.fileName);
+        file.content = OpenIfPresent(catalogueFile.parent_path() / file.fileName);
     return data;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "catalogue/catalogue_file.h"
+#include "file_content.h"
 
 #include <filesystem>
 #include <memory>
@@ -17,8 +18,9 @@ struct Export
 {
     std::string fileName;    // "newspapers.csv", the name a browser saves it under
     std::string contentType; // "text/csv; charset=utf-8"
-    // Null when the file was not there at start-up; shared with the answers that send it.
-    std::shared_ptr<const std::string> bytes;
+    // Null when the file was not there when the data was loaded; shared with the answers that
+    // send it, which read it from the file.
+    SharedFile content;
 };
 
 struct SiteData
@@ -33,7 +35,7 @@ std::vector<Export> ExportSlots();
 
 /// Loads `catalogueFile`, the checks file `checksFile` (empty: the one beside the catalogue,
 /// catalogue::ChecksFileFor; none when it is absent) and the exports beside the catalogue (each
-/// left empty when absent). Throws catalogue::CatalogueError naming the file, and the line where
+/// left empty when absent, opened to be read as it is served). Throws catalogue::CatalogueError naming the file, and the line where
 /// there is one, for a malformed catalogue or checks file, or for a file that exists but can't
 /// be read.
 SiteData LoadSiteData(const std::filesystem::path& catalogueFile,

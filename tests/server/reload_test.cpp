@@ -171,6 +171,45 @@ TEST(ReloadTest, SighupUnderLoadFailsNoRequest)
     fs::remove_all(dir);
 }
 
+// The exports are sent from the files the server loaded: the catalogue tool's renaming a new
+// one over them changes nothing until a reload, and one cut short under the server is not sent
+// as if it were whole.
+TEST(ReloadTest, ExportsComeFromTheFilesLoaded)
+{
+    const fs::path dir = fs::temp_directory_path() / ("tnews-files-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const char* name : {"catalogue.tsv", "newspapers.csv"})
+        fs::copy_file(testing::FixtureCataloguePath().parent_path() / name, dir / name);
+    ServerProcess server(dir / "catalogue.tsv", dir / "server.log");
+    ASSERT_NE(server.Port(), 0);
+    httplib::Client client("127.0.0.1", server.Port());
+    auto csv = [&] { return client.Get("/exports/newspapers.csv"); };
+    const std::string loaded = FileText(dir / "newspapers.csv");
+
+    std::string rows = "name,url\n"; // several of the pieces an answer reads at a time
+    for (int i = 0; rows.size() < 100'000; ++i)
+        rows += "Paper " + std::to_string(i) + ",https://p" + std::to_string(i) + ".example/\n";
+    std::ofstream(dir / "new.csv", std::ios::binary) << rows;
+    fs::rename(dir / "new.csv", dir / "newspapers.csv");
+    httplib::Result result = csv();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->body, loaded);
+
+    server.Signal(SIGHUP);
+    ASSERT_TRUE(server.WaitForLog("tnews-server: reloaded"));
+    result = csv();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->body, rows);
+
+    fs::resize_file(dir / "newspapers.csv", 1000);
+    result = csv();
+    EXPECT_TRUE(!result || result->body.size() < rows.size()) << "sent as if whole";
+    EXPECT_TRUE(server.WaitForLog("an answer stopped short"));
+    EXPECT_EQ(server.Stop(), 0);
+    fs::remove_all(dir);
+}
+
 // A socket to the server on loopback that reads slowly (a small receive buffer), or -1 when the
 // server refuses it.
 int SlowReader(int port)
@@ -249,6 +288,7 @@ TEST(ReloadTest, SigtermFinishesTheAnswerUnderWay)
     ASSERT_LT(length, end);
     EXPECT_EQ(answer.size() - end - 4, std::stoul(answer.substr(length + lengthField.size())))
         << "the export came whole";
+    EXPECT_TRUE(answer.ends_with(FileText(dir / "newspapers.json"))) << "as it is on disk";
     EXPECT_EQ(server.Stop(), 0) << "it ended cleanly";
     fs::remove_all(dir);
 }
