@@ -1,5 +1,6 @@
 #include "encoded_page.h"
 
+#include "catalogue/gzip.h"
 #include "directory/ascii.h"
 
 #include <zlib.h>
@@ -16,17 +17,16 @@ namespace tnews::server
 namespace
 {
 
-// zlib's default level: on the listings and exports within 2 % of level 9's size in 40 to 80 % of
-// its time, which matters for a catalogue ten times today's, compressed whole at start-up.
-// A page rendered for a request, a search's, takes the fastest level: half the time of the
-// default for a page 10 % larger, where compressing was a third of a distinct search's cost.
-int GzipLevel(Compression compression)
+using catalogue::GzipLevel;
+
+// zlib's default level for what is rendered once and sent many times: the listings, and the
+// exports when they come without their gzip forms. A page rendered for a request, a search's,
+// takes the fastest level: half the time of the default for a page 10 % larger, where
+// compressing was a third of a distinct search's cost.
+GzipLevel LevelOf(Compression compression)
 {
-    return compression == Compression::Fast ? Z_BEST_SPEED : Z_DEFAULT_COMPRESSION;
+    return compression == Compression::Fast ? GzipLevel::Fastest : GzipLevel::Default;
 }
-// A window of 2^15 bytes, plus 16: a gzip header and trailer rather than zlib's.
-constexpr int kGzipWindowBits = 15 + 16;
-constexpr int kMemoryLevel = 8;
 
 // zlib counts bytes in uInt, 4 GiB; no page comes near that.
 uInt ZlibSize(std::string_view bytes)
@@ -39,71 +39,6 @@ uInt ZlibSize(std::string_view bytes)
 const Bytef* ZlibBytes(std::string_view bytes)
 {
     return reinterpret_cast<const Bytef*>(bytes.data());
-}
-
-// gzip's stream over a page given in one piece or in several.
-class Gzipper
-{
-public:
-    Gzipper(Compression compression, std::size_t expectedSize)
-    {
-        if (deflateInit2(&m_stream, GzipLevel(compression), Z_DEFLATED, kGzipWindowBits,
-                         kMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK)
-        {
-            throw std::bad_alloc();
-        }
-        // With room for deflateBound's bytes, a page given whole is compressed in one call.
-        m_out.resize(deflateBound(&m_stream, static_cast<uLong>(
-                                                 std::min<std::size_t>(expectedSize, kZlibMax))));
-    }
-    ~Gzipper() { deflateEnd(&m_stream); }
-    Gzipper(const Gzipper&) = delete;
-    Gzipper& operator=(const Gzipper&) = delete;
-
-    void Add(std::string_view bytes) { Deflate(bytes, Z_NO_FLUSH); }
-
-    std::string Finish() &&
-    {
-        Deflate({}, Z_FINISH);
-        m_out.resize(m_stream.total_out);
-        m_out.shrink_to_fit();
-        return std::move(m_out);
-    }
-
-private:
-    static constexpr std::size_t kZlibMax = std::numeric_limits<uInt>::max();
-
-    void Deflate(std::string_view bytes, int flush)
-    {
-        m_stream.next_in = const_cast<Bytef*>(ZlibBytes(bytes));
-        m_stream.avail_in = ZlibSize(bytes);
-        for (;;)
-        {
-            if (m_stream.total_out == m_out.size())
-                m_out.resize(m_out.size() + m_out.size() / 2 + 4096);
-            m_stream.next_out = reinterpret_cast<Bytef*>(m_out.data() + m_stream.total_out);
-            m_stream.avail_out = static_cast<uInt>(
-                std::min<std::size_t>(m_out.size() - m_stream.total_out, kZlibMax));
-            const int status = deflate(&m_stream, flush);
-            if (status == Z_STREAM_END)
-                return;
-            if (status != Z_OK && status != Z_BUF_ERROR)
-                throw std::runtime_error("zlib could not compress a page");
-            // Z_NO_FLUSH is done when zlib took every byte and had room left over.
-            if (flush == Z_NO_FLUSH && m_stream.avail_in == 0 && m_stream.avail_out > 0)
-                return;
-        }
-    }
-
-    z_stream m_stream{};
-    std::string m_out;
-};
-
-std::string Gzip(std::string_view page, Compression compression)
-{
-    Gzipper gzipper(compression, page.size());
-    gzipper.Add(page);
-    return std::move(gzipper).Finish();
 }
 
 // Two independent checksums of zlib's and the length: 64 bits that tell apart the versions one
@@ -130,6 +65,10 @@ public:
         return tag;
     }
 
+    /// Of the bytes added so far: their CRC-32, and how many.
+    uLong Crc() const { return m_crc; }
+    std::uint64_t Size() const { return m_size; }
+
 private:
     uLong m_crc = crc32(0, nullptr, 0);
     uLong m_adler = adler32(0, nullptr, 0);
@@ -141,6 +80,35 @@ std::string EntityTag(std::string_view bytes)
     EntityTagger tagger;
     tagger.Add(bytes);
     return tagger.Tag();
+}
+
+// Gives each piece of `file` in turn to `take`, in a buffer of its own.
+template <typename Take>
+void ReadThrough(const FileContent& file, Take take)
+{
+    std::string buffer(1024 * 1024, '\0');
+    for (std::uint64_t offset = 0; offset < file.Size();)
+    {
+        const std::string_view piece(buffer.data(), file.ReadAt(offset, buffer));
+        take(piece);
+        offset += piece.size();
+    }
+}
+
+// True when `gzipFile` is a gzip member whose trailer names the bytes `tagger` has seen.
+bool HoldsGzipOf(const FileContent& gzipFile, const EntityTagger& tagger)
+{
+    // A header of 10 bytes and the trailer of 8 at least.
+    if (gzipFile.Size() < 18)
+        return false;
+    char head[3];
+    char tail[8];
+    gzipFile.ReadAt(0, head);
+    gzipFile.ReadAt(gzipFile.Size() - sizeof tail, tail);
+    const auto trailer =
+        catalogue::ReadGzipTrailer({head, sizeof head}, {tail, sizeof tail});
+    return trailer && trailer->crc == static_cast<std::uint32_t>(tagger.Crc()) &&
+           trailer->size == static_cast<std::uint32_t>(tagger.Size());
 }
 
 // Keeps `compressed` as `encoded`'s gzip form when it is smaller than the page, `size` bytes.
@@ -203,9 +171,14 @@ const SharedPage& EncodedPage::Bytes(Coding coding) const
     return coding == Coding::Gzip && gzip ? gzip : identity;
 }
 
+const SharedFile& EncodedPage::File(Coding coding) const
+{
+    return coding == Coding::Gzip && HasGzip() ? gzipFile : file;
+}
+
 const std::string& EncodedPage::Etag(Coding coding) const
 {
-    return coding == Coding::Gzip && gzip ? gzipEtag : etag;
+    return coding == Coding::Gzip && HasGzip() ? gzipEtag : etag;
 }
 
 std::size_t EncodedPage::Size() const
@@ -224,27 +197,34 @@ SharedEncodedPage EncodePage(SharedPage page, Compression compression)
 {
     auto encoded = std::make_shared<EncodedPage>();
     encoded->etag = EntityTag(*page);
-    KeepGzip(*encoded, Gzip(*page, compression), page->size());
+    KeepGzip(*encoded, catalogue::Gzip(*page, LevelOf(compression)), page->size());
     encoded->identity = std::move(page);
     return encoded;
 }
 
-SharedEncodedPage EncodeFile(SharedFile file)
+SharedEncodedPage EncodeFile(SharedFile file, SharedFile gzipFile)
 {
     auto encoded = std::make_shared<EncodedPage>();
     EntityTagger tagger;
-    Gzipper gzipper(Compression::Thorough, 0);
-    std::string chunk(1024 * 1024, '\0');
-    for (std::uint64_t offset = 0; offset < file->Size();)
-    {
-        const std::string_view read(chunk.data(), file->ReadAt(offset, chunk));
-        tagger.Add(read);
-        gzipper.Add(read);
-        offset += read.size();
-    }
+    ReadThrough(*file, [&](std::string_view piece) { tagger.Add(piece); });
     encoded->etag = tagger.Tag();
-    KeepGzip(*encoded, std::move(gzipper).Finish(), file->Size());
     encoded->identity = std::make_shared<const std::string>();
+    if (gzipFile && HoldsGzipOf(*gzipFile, tagger))
+    {
+        if (gzipFile->Size() < file->Size())
+        {
+            EntityTagger gzipTagger;
+            ReadThrough(*gzipFile, [&](std::string_view piece) { gzipTagger.Add(piece); });
+            encoded->gzipEtag = gzipTagger.Tag();
+            encoded->gzipFile = std::move(gzipFile);
+        }
+    }
+    else
+    {
+        catalogue::GzipWriter gzipper(GzipLevel::Default);
+        ReadThrough(*file, [&](std::string_view piece) { gzipper.Add(piece); });
+        KeepGzip(*encoded, std::move(gzipper).Finish(), file->Size());
+    }
     encoded->file = std::move(file);
     return encoded;
 }

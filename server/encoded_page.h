@@ -26,13 +26,16 @@ struct EncodedPage
 {
     SharedPage identity;  // never null; empty when the page is sent from `file`
     SharedFile file;      // the page as it is, when it stays in its file; else null
-    SharedPage gzip;      // null when the page is not kept compressed
-    std::string etag;     // strong entity tag of `identity`, quotes included
-    std::string gzipEtag; // of `gzip`; empty when there is none
+    SharedPage gzip;      // null when the page is not kept compressed in memory
+    SharedFile gzipFile;  // its gzip form when that stays in its file; else null
+    std::string etag;     // strong entity tag of the page as it is, quotes included
+    std::string gzipEtag; // of its gzip form; empty when there is none
 
-    /// The bytes of the page in `coding`, and their entity tag; identity when not kept in it.
-    /// Identity is in `file` when there is one.
+    bool HasGzip() const { return gzip || gzipFile; }
+    /// The page in `coding`, identity when not kept in it: in memory (Bytes), or, when File
+    /// isn't null, in that file, and Bytes is empty. And the entity tag of those bytes.
     const SharedPage& Bytes(Coding coding) const;
+    const SharedFile& File(Coding coding) const;
     const std::string& Etag(Coding coding) const;
     /// Bytes held in memory, in all forms.
     std::size_t Size() const;
@@ -52,9 +55,10 @@ enum class Compression
 SharedEncodedPage EncodePage(std::string page, Compression compression = Compression::Thorough);
 SharedEncodedPage EncodePage(SharedPage page, Compression compression = Compression::Thorough);
 
-/// The page `file` holds, sent from the file as it is, with its gzip form kept in memory;
-/// read through once here. Throws std::system_error when it can't be read.
-SharedEncodedPage EncodeFile(SharedFile file);
+/// The page `file` holds, sent from the file. Its gzip form is `gzipFile`, sent from that file,
+/// when its gzip trailer names the page's length and CRC-32; else it is made here and kept in
+/// memory. Throws std::system_error when a file can't be read.
+SharedEncodedPage EncodeFile(SharedFile file, SharedFile gzipFile = nullptr);
 
 /// `page` alone, for answers made for one request (errors, the update answer).
 SharedEncodedPage PlainPage(std::string page);

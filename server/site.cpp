@@ -207,7 +207,7 @@ Reply ErrorReply(int status, std::string_view message)
 // prefers it, and 304 without a body when the request already has this page.
 Response Finish(const Request* request, Reply reply)
 {
-    const bool varies = reply.page->gzip != nullptr;
+    const bool varies = reply.page->HasGzip();
     const Coding coding =
         request ? ChooseCoding(request->acceptEncoding, varies) : Coding::Identity;
     const std::string& etag = reply.page->Etag(coding);
@@ -230,8 +230,7 @@ Response Finish(const Request* request, Reply reply)
     if (coding == Coding::Gzip)
         response.headers.emplace_back("Content-Encoding", "gzip");
     response.body = reply.page->Bytes(coding);
-    if (coding == Coding::Identity)
-        response.file = reply.page->file;
+    response.file = reply.page->File(coding);
     return response;
 }
 
@@ -313,7 +312,8 @@ Site::Site(SiteData data, Version latest, SiteOptions options, const Alphabetica
                    {
                        std::vector<SharedEncodedPage> pages;
                        for (const Export& file : m_exports)
-                           pages.push_back(file.content ? EncodeFile(file.content) : nullptr);
+                           pages.push_back(file.content ? EncodeFile(file.content, file.gzipContent)
+                                                        : nullptr);
                        return pages;
                    });
     // Listing pages never change while the server runs, so each is rendered once here.

@@ -29,8 +29,8 @@ SharedFile OpenIfPresent(const std::filesystem::path& file)
 std::vector<Export> ExportSlots()
 {
     return {
-        {"newspapers.csv", "text/csv; charset=utf-8", nullptr},
-        {"newspapers.json", "application/json", nullptr},
+        {"newspapers.csv", "text/csv; charset=utf-8", nullptr, nullptr},
+        {"newspapers.json", "application/json", nullptr, nullptr},
     };
 }
 
@@ -43,7 +43,12 @@ SiteData LoadSiteData(const std::filesystem::path& catalogueFile,
         checksFile.empty() ? catalogue::ChecksFileFor(catalogueFile) : checksFile);
     data.exports = ExportSlots();
     for (Export& file : data.exports)
-        file.content = OpenIfPresent(catalogueFile.parent_path() / file.fileName);
+    {
+        const std::filesystem::path path = catalogueFile.parent_path() / file.fileName;
+        file.content = OpenIfPresent(path);
+        if (file.content)
+            file.gzipContent = OpenIfPresent(path.string() + ".gz");
+    }
     return data;
 }
 

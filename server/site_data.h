@@ -21,6 +21,8 @@ struct Export
     // Null when the file was not there when the data was loaded; shared with the answers that
     // send it, which read it from the file.
     SharedFile content;
+    // Its gzip form as the catalogue tool wrote it, the file name with ".gz", when there.
+    SharedFile gzipContent;
 };
 
 struct SiteData
@@ -35,7 +37,7 @@ std::vector<Export> ExportSlots();
 
 /// Loads `catalogueFile`, the checks file `checksFile` (empty: the one beside the catalogue,
 /// catalogue::ChecksFileFor; none when it is absent) and the exports beside the catalogue (each
-/// left empty when absent, opened to be read as it is served). Throws catalogue::CatalogueError naming the file, and the line where
+/// left empty when absent, opened to be read as it is served, with its ".gz" when there). Throws catalogue::CatalogueError naming the file, and the line where
 /// there is one, for a malformed catalogue or checks file, or for a file that exists but can't
 /// be read.
 SiteData LoadSiteData(const std::filesystem::path& catalogueFile,

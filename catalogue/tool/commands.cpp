@@ -8,6 +8,7 @@
 #include "link_check.h"
 
 #include "catalogue/command_options.h"
+#include "catalogue/gzip.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -232,10 +233,15 @@ int Export(const std::vector<std::string>& args, std::ostream& out)
     const std::filesystem::path json = Required(options, "--json");
     const Catalogue catalogue = LoadCatalogue(catalogueFile);
     const std::vector<LinkCheck> checks = LoadChecks(ChecksFileFor(catalogueFile));
-    WriteFileAtomically(csv, ExportCsv(catalogue, checks));
-    WriteFileAtomically(json, ExportJson(catalogue, checks));
+    // Each with its gzip form beside it, which the server sends as it is.
+    for (const auto& [file, text] :
+         {std::pair{csv, ExportCsv(catalogue, checks)}, std::pair{json, ExportJson(catalogue, checks)}})
+    {
+        WriteFileAtomically(file, text);
+        WriteFileAtomically(file.string() + ".gz", Gzip(text, GzipLevel::Smallest));
+    }
     out << "wrote " << catalogue.papers.size() << " papers to " << csv.string() << " and "
-        << json.string() << "\n";
+        << json.string() << ", each with its .gz\n";
     return 0;
 }
 

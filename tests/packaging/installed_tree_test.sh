@@ -32,7 +32,9 @@ share/man/man1/tnews.1.gz
 share/metainfo/$id.metainfo.xml
 share/tnews/catalogue.tsv
 share/tnews/newspapers.csv
+share/tnews/newspapers.csv.gz
 share/tnews/newspapers.json
+share/tnews/newspapers.json.gz
 $([ -f "$build/share/tnews/checks.tsv" ] && echo share/tnews/checks.tsv)
 EOF2
 )

@@ -1,6 +1,7 @@
 // The real tnews-server process reloading its files on SIGHUP while 64 connections keep asking:
 // no request fails, new data comes in whole, and a malformed catalogue leaves the data before
 // serving and names its line. And stopped by SIGTERM, it finishes the answer under way.
+#include "catalogue/gzip.h"
 #include "directory/catalogue.h"
 #include "directory/server_urls.h"
 #include "test_server.h"
@@ -171,38 +172,60 @@ TEST(ReloadTest, SighupUnderLoadFailsNoRequest)
     fs::remove_all(dir);
 }
 
+// Rows of a CSV export, `count` of them: several of the pieces an answer reads at a time.
+std::string CsvRows(int count, std::string_view site)
+{
+    std::string rows = "name,url\n";
+    for (int i = 0; i < count; ++i)
+        rows += "Paper " + std::to_string(i) + ",https://" + std::string(site) + std::to_string(i) + ".example/\n";
+    return rows;
+}
+
 // The exports are sent from the files the server loaded: the catalogue tool's renaming a new
 // one over them changes nothing until a reload, and one cut short under the server is not sent
-// as if it were whole.
+// as if it were whole. A gzip form beside one is sent as it is when it holds that export, and
+// ignored when it holds another.
 TEST(ReloadTest, ExportsComeFromTheFilesLoaded)
 {
     const fs::path dir = fs::temp_directory_path() / ("tnews-files-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    for (const char* name : {"catalogue.tsv", "newspapers.csv"})
-        fs::copy_file(testing::FixtureCataloguePath().parent_path() / name, dir / name);
+    fs::copy_file(testing::FixtureCataloguePath(), dir / "catalogue.tsv");
+    const fs::path csvFile = dir / "newspapers.csv";
+    const fs::path gzipFile = dir / "newspapers.csv.gz";
+    const std::string loaded = CsvRows(2000, "old");
+    std::ofstream(csvFile, std::ios::binary) << loaded;
+    std::ofstream(gzipFile, std::ios::binary)
+        << catalogue::Gzip(loaded + "stale", catalogue::GzipLevel::Smallest);
     ServerProcess server(dir / "catalogue.tsv", dir / "server.log");
     ASSERT_NE(server.Port(), 0);
     httplib::Client client("127.0.0.1", server.Port());
+    client.set_decompress(false); // the bytes as sent
     auto csv = [&] { return client.Get("/exports/newspapers.csv"); };
-    const std::string loaded = FileText(dir / "newspapers.csv");
-
-    std::string rows = "name,url\n"; // several of the pieces an answer reads at a time
-    for (int i = 0; rows.size() < 100'000; ++i)
-        rows += "Paper " + std::to_string(i) + ",https://p" + std::to_string(i) + ".example/\n";
-    std::ofstream(dir / "new.csv", std::ios::binary) << rows;
-    fs::rename(dir / "new.csv", dir / "newspapers.csv");
-    httplib::Result result = csv();
+    auto gzipped = [&]
+    { return client.Get("/exports/newspapers.csv", {{"Accept-Encoding", "gzip"}}); };
+    httplib::Result result = gzipped();
     ASSERT_TRUE(result);
-    EXPECT_EQ(result->body, loaded);
+    EXPECT_TRUE(testing::Gunzip(result->body) == loaded) << "the stale gzip form was sent";
+
+    const std::string rows = CsvRows(3000, "new");
+    std::ofstream(dir / "new.csv", std::ios::binary) << rows;
+    fs::rename(dir / "new.csv", csvFile);
+    std::ofstream(gzipFile, std::ios::binary) << catalogue::Gzip(rows, catalogue::GzipLevel::Smallest);
+    result = csv();
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->body == loaded) << "not the file loaded";
 
     server.Signal(SIGHUP);
     ASSERT_TRUE(server.WaitForLog("tnews-server: reloaded"));
     result = csv();
     ASSERT_TRUE(result);
-    EXPECT_EQ(result->body, rows);
+    EXPECT_TRUE(result->body == rows) << "not the file reloaded";
+    result = gzipped();
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->body == FileText(gzipFile)) << "not the gzip form beside it";
 
-    fs::resize_file(dir / "newspapers.csv", 1000);
+    fs::resize_file(csvFile, 1000);
     result = csv();
     EXPECT_TRUE(!result || result->body.size() < rows.size()) << "sent as if whole";
     EXPECT_TRUE(server.WaitForLog("an answer stopped short"));
