@@ -55,8 +55,7 @@ GzipWriter::GzipWriter(GzipLevel level, std::size_t expectedSize) : m_stream(new
         throw std::bad_alloc();
     }
     // With room for deflateBound's bytes, bytes added in one piece are compressed in one call.
-    m_out.resize(
-        deflateBound(m_stream, static_cast<uLong>(std::min(expectedSize, kZlibMax))));
+    m_out.resize(deflateBound(m_stream, static_cast<uLong>(std::min(expectedSize, kZlibMax))));
 }
 
 GzipWriter::~GzipWriter()

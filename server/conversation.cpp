@@ -388,7 +388,8 @@ SharedBody::writer::get(boost::beast::error_code& error)
     {
         // The answer can't be finished: the connection closes short of its Content-Length.
         std::fprintf(stderr, "tnews-server: an answer stopped short: %s\n", failure.what());
-        error = boost::system::error_code(failure.code().value(), boost::system::generic_category());
+        error =
+            boost::system::error_code(failure.code().value(), boost::system::generic_category());
         return boost::none;
     }
 }

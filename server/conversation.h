@@ -36,7 +36,7 @@ inline constexpr std::size_t kMaxBodyBytes = 4 * 1024;
 
 /// A body that shares its page with the Site, so that an answer waiting for a slow client holds
 /// no copy of it: from memory, or read from its file a piece at a time as the client takes it.
-/// No page sends nothing (the answer to HEAD).
+/// An empty value sends nothing (the answer to HEAD).
 struct SharedBody
 {
     struct value_type

@@ -83,8 +83,7 @@ std::string EntityTag(std::string_view bytes)
 }
 
 // Gives each piece of `file` in turn to `take`, in a buffer of its own.
-template <typename Take>
-void ReadThrough(const FileContent& file, Take take)
+template <typename Take> void ReadThrough(const FileContent& file, Take take)
 {
     std::string buffer(1024 * 1024, '\0');
     for (std::uint64_t offset = 0; offset < file.Size();)
@@ -105,8 +104,7 @@ bool HoldsGzipOf(const FileContent& gzipFile, const EntityTagger& tagger)
     char tail[8];
     gzipFile.ReadAt(0, head);
     gzipFile.ReadAt(gzipFile.Size() - sizeof tail, tail);
-    const auto trailer =
-        catalogue::ReadGzipTrailer({head, sizeof head}, {tail, sizeof tail});
+    const auto trailer = catalogue::ReadGzipTrailer({head, sizeof head}, {tail, sizeof tail});
     return trailer && trailer->crc == static_cast<std::uint32_t>(tagger.Crc()) &&
            trailer->size == static_cast<std::uint32_t>(tagger.Size());
 }

@@ -37,8 +37,8 @@ FileContent::~FileContent()
 
 std::size_t FileContent::ReadAt(std::uint64_t offset, std::span<char> buffer) const
 {
-    const std::size_t wanted =
-        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), m_size - std::min(offset, m_size)));
+    const std::size_t wanted = static_cast<std::size_t>(
+        std::min<std::uint64_t>(buffer.size(), m_size - std::min(offset, m_size)));
     std::size_t done = 0;
     while (done < wanted)
     {

@@ -37,9 +37,9 @@ std::vector<Export> ExportSlots();
 
 /// Loads `catalogueFile`, the checks file `checksFile` (empty: the one beside the catalogue,
 /// catalogue::ChecksFileFor; none when it is absent) and the exports beside the catalogue (each
-/// left empty when absent, opened to be read as it is served, with its ".gz" when there). Throws catalogue::CatalogueError naming the file, and the line where
-/// there is one, for a malformed catalogue or checks file, or for a file that exists but can't
-/// be read.
+/// left empty when absent, opened to be read as it is served, with its ".gz" when there). Throws
+/// catalogue::CatalogueError naming the file, and the line where there is one, for a malformed
+/// catalogue or checks file, or for a file that exists but can't be read.
 SiteData LoadSiteData(const std::filesystem::path& catalogueFile,
                       const std::filesystem::path& checksFile = {});
 

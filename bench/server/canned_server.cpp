@@ -58,7 +58,8 @@ void Serve(int listener, const std::string& answer)
             const int fd = ready[i].data.fd;
             if (fd == listener)
             {
-                for (int client; (client = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0;)
+                for (int client;
+                     (client = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0;)
                 {
                     const int on = 1;
                     ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);

@@ -234,8 +234,8 @@ int Export(const std::vector<std::string>& args, std::ostream& out)
     const Catalogue catalogue = LoadCatalogue(catalogueFile);
     const std::vector<LinkCheck> checks = LoadChecks(ChecksFileFor(catalogueFile));
     // Each with its gzip form beside it, which the server sends as it is.
-    for (const auto& [file, text] :
-         {std::pair{csv, ExportCsv(catalogue, checks)}, std::pair{json, ExportJson(catalogue, checks)}})
+    for (const auto& [file, text] : {std::pair{csv, ExportCsv(catalogue, checks)},
+                                     std::pair{json, ExportJson(catalogue, checks)}})
     {
         WriteFileAtomically(file, text);
         WriteFileAtomically(file.string() + ".gz", Gzip(text, GzipLevel::Smallest));

@@ -177,7 +177,8 @@ std::string CsvRows(int count, std::string_view site)
 {
     std::string rows = "name,url\n";
     for (int i = 0; i < count; ++i)
-        rows += "Paper " + std::to_string(i) + ",https://" + std::string(site) + std::to_string(i) + ".example/\n";
+        rows += "Paper " + std::to_string(i) + ",https://" + std::string(site) + std::to_string(i) +
+                ".example/\n";
     return rows;
 }
 
@@ -202,8 +203,9 @@ TEST(ReloadTest, ExportsComeFromTheFilesLoaded)
     httplib::Client client("127.0.0.1", server.Port());
     client.set_decompress(false); // the bytes as sent
     auto csv = [&] { return client.Get("/exports/newspapers.csv"); };
-    auto gzipped = [&]
-    { return client.Get("/exports/newspapers.csv", {{"Accept-Encoding", "gzip"}}); };
+    auto gzipped = [&] {
+        return client.Get("/exports/newspapers.csv", {{"Accept-Encoding", "gzip"}});
+    };
     httplib::Result result = gzipped();
     ASSERT_TRUE(result);
     EXPECT_TRUE(testing::Gunzip(result->body) == loaded) << "the stale gzip form was sent";
@@ -211,7 +213,8 @@ TEST(ReloadTest, ExportsComeFromTheFilesLoaded)
     const std::string rows = CsvRows(3000, "new");
     std::ofstream(dir / "new.csv", std::ios::binary) << rows;
     fs::rename(dir / "new.csv", csvFile);
-    std::ofstream(gzipFile, std::ios::binary) << catalogue::Gzip(rows, catalogue::GzipLevel::Smallest);
+    std::ofstream(gzipFile, std::ios::binary)
+        << catalogue::Gzip(rows, catalogue::GzipLevel::Smallest);
     result = csv();
     ASSERT_TRUE(result);
     EXPECT_TRUE(result->body == loaded) << "not the file loaded";
