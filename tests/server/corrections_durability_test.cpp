@@ -2,6 +2,7 @@
 // store after a restart, and the store is intact.
 #include "fixture_sources.h"
 #include "server/corrections_store.h"
+#include "server_process.h"
 #include "test_server.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +12,9 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -29,49 +28,13 @@ constexpr int kClients = 50;
 constexpr int kSubmissions = 1000;
 constexpr int kKillAfter = kSubmissions / 2;
 
-// tnews-server on a free port of the fixture catalogue, its stderr in `log`.
-class ServerProcess
-{
-public:
-    ServerProcess(const std::filesystem::path& state, const std::filesystem::path& log)
-    {
-        m_pid = ::fork();
-        if (m_pid == 0)
-        {
-            std::freopen(log.c_str(), "w", stderr);
-            const std::string data = testing::FixtureCataloguePath().string();
-            ::execl(TNEWS_SERVER_PROGRAM, TNEWS_SERVER_PROGRAM, "--port", "0", "--threads", "2",
-                    "--state", state.c_str(), "--data", data.c_str(), nullptr);
-            ::_exit(127);
-        }
-        constexpr std::string_view kListening = "listening on http://127.0.0.1:";
-        for (int i = 0; i < 1000 && m_port == 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0; ++i)
-        {
-            // The child makes the log; until it has, there is nothing to read.
-            std::error_code missing;
-            const std::string text =
-                std::filesystem::exists(log, missing) ? catalogue::testing::Slurp(log) : "";
-            if (const std::size_t at = text.find(kListening); at != std::string::npos)
-                m_port = std::atoi(text.c_str() + at + kListening.size());
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    ~ServerProcess() { Stop(SIGTERM); }
-    int Port() const { return m_port; }
-    /// Sends `signal` and waits for the process to end; the status it ended with.
-    int Stop(int signal)
-    {
-        int status = 0;
-        if (m_pid > 0 && ::kill(m_pid, signal) == 0)
-            ::waitpid(m_pid, &status, 0);
-        m_pid = 0;
-        return status;
-    }
+using testing::ServerProcess;
 
-private:
-    pid_t m_pid = 0;
-    int m_port = 0;
-};
+// tnews-server's arguments for the fixture catalogue, storing in `state`.
+std::vector<std::string> Arguments(const std::filesystem::path& state)
+{
+    return {"--state", state.string(), "--data", testing::FixtureCataloguePath().string()};
+}
 
 // One request on a fresh connection from `source`, a loopback address of its own (the hourly
 // limit counts by address); the whole answer, or "" when the server is gone.
@@ -108,7 +71,7 @@ TEST(CorrectionsDurabilityTest, EveryAcknowledgedSubmissionSurvivesSigkill)
     const catalogue::testing::TempFolder state;
     std::set<std::string> acknowledged;
     {
-        ServerProcess server(state.Path(), state.Path() / "first.log");
+        ServerProcess server(Arguments(state.Path()), state.Path() / "first.log");
         ASSERT_GT(server.Port(), 0) << "the server did not start";
         std::mutex mutex;
         std::atomic<int> next{0};
@@ -149,7 +112,7 @@ TEST(CorrectionsDurabilityTest, EveryAcknowledgedSubmissionSurvivesSigkill)
     }
     {
         // A restart recovers the store, and a stop after it is clean.
-        ServerProcess restarted(state.Path(), state.Path() / "second.log");
+        ServerProcess restarted(Arguments(state.Path()), state.Path() / "second.log");
         ASSERT_GT(restarted.Port(), 0) << "the server did not start on the store it left";
         EXPECT_EQ(restarted.Stop(SIGTERM), 0);
     }

@@ -4,24 +4,20 @@
 #include "catalogue/gzip.h"
 #include "directory/catalogue.h"
 #include "directory/server_urls.h"
+#include "fixture_sources.h"
+#include "server_process.h"
 #include "test_server.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <fstream>
-#include <sstream>
-
-extern char** environ;
 
 namespace tnews::server
 {
@@ -31,75 +27,8 @@ namespace
 namespace fs = std::filesystem;
 using testing::Contains;
 
-std::string FileText(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// tnews-server serving `catalogue` on a free port, its stderr in `log`; stopped with SIGTERM.
-class ServerProcess
-{
-public:
-    ServerProcess(const fs::path& catalogue, const fs::path& log) : m_log(log)
-    {
-        const std::string data = catalogue.string();
-        std::vector<std::string> args = {TNEWS_SERVER_EXE, "--port", "0", "--threads", "2",
-                                         "--data", data};
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        EXPECT_EQ(posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        const std::string listening = "listening on http://127.0.0.1:";
-        EXPECT_TRUE(WaitForLog(listening)) << FileText(log);
-        const std::string text = FileText(log);
-        const std::size_t at = text.find(listening);
-        m_port = at == std::string::npos ? 0 : std::stoi(text.substr(at + listening.size()));
-    }
-    ~ServerProcess()
-    {
-        if (m_pid > 0)
-            Stop();
-    }
-
-    int Port() const { return m_port; }
-    void Signal(int signal) const { ::kill(m_pid, signal); }
-
-    /// Waits up to 20 s for `text` in the log.
-    bool WaitForLog(std::string_view text) const
-    {
-        for (int i = 0; i < 2000; ++i)
-        {
-            if (Contains(FileText(m_log), text))
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
-
-    /// Sends SIGTERM and returns the exit status, or -1 for an end by a signal.
-    int Stop()
-    {
-        Signal(SIGTERM);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_pid = 0;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    fs::path m_log;
-    pid_t m_pid = 0;
-    int m_port = 0;
-};
+using catalogue::testing::Slurp;
+using testing::ServerProcess;
 
 TEST(ReloadTest, SighupUnderLoadFailsNoRequest)
 {
@@ -109,7 +38,7 @@ TEST(ReloadTest, SighupUnderLoadFailsNoRequest)
     for (const char* name : {"catalogue.tsv", "checks.tsv", "newspapers.csv", "newspapers.json"})
         fs::copy_file(testing::FixtureCataloguePath().parent_path() / name, dir / name);
     const fs::path catalogue = dir / "catalogue.tsv";
-    ServerProcess server(catalogue, dir / "server.log");
+    ServerProcess server({"--data", catalogue.string()}, dir / "server.log");
     ASSERT_NE(server.Port(), 0);
 
     const std::string texas = "/software/news/tnewsudb.php?region=usa&state=Texas";
@@ -168,7 +97,7 @@ TEST(ReloadTest, SighupUnderLoadFailsNoRequest)
     clients.clear();
     EXPECT_EQ(failed, 0u) << answered << " answered";
     EXPECT_GT(answered, 64u);
-    EXPECT_EQ(server.Stop(), 0);
+    EXPECT_EQ(server.Stop(SIGTERM), 0);
     fs::remove_all(dir);
 }
 
@@ -198,7 +127,7 @@ TEST(ReloadTest, ExportsComeFromTheFilesLoaded)
     std::ofstream(csvFile, std::ios::binary) << loaded;
     std::ofstream(gzipFile, std::ios::binary)
         << catalogue::Gzip(loaded + "stale", catalogue::GzipLevel::Smallest);
-    ServerProcess server(dir / "catalogue.tsv", dir / "server.log");
+    ServerProcess server({"--data", (dir / "catalogue.tsv").string()}, dir / "server.log");
     ASSERT_NE(server.Port(), 0);
     httplib::Client client("127.0.0.1", server.Port());
     client.set_decompress(false); // the bytes as sent
@@ -226,13 +155,13 @@ TEST(ReloadTest, ExportsComeFromTheFilesLoaded)
     EXPECT_TRUE(result->body == rows) << "not the file reloaded";
     result = gzipped();
     ASSERT_TRUE(result);
-    EXPECT_TRUE(result->body == FileText(gzipFile)) << "not the gzip form beside it";
+    EXPECT_TRUE(result->body == Slurp(gzipFile)) << "not the gzip form beside it";
 
     fs::resize_file(csvFile, 1000);
     result = csv();
     EXPECT_TRUE(!result || result->body.size() < rows.size()) << "sent as if whole";
     EXPECT_TRUE(server.WaitForLog("an answer stopped short"));
-    EXPECT_EQ(server.Stop(), 0);
+    EXPECT_EQ(server.Stop(SIGTERM), 0);
     fs::remove_all(dir);
 }
 
@@ -273,7 +202,7 @@ TEST(ReloadTest, SigtermFinishesTheAnswerUnderWay)
                  << ".example/\"}";
         json << "]";
     }
-    ServerProcess server(dir / "catalogue.tsv", dir / "server.log");
+    ServerProcess server({"--data", (dir / "catalogue.tsv").string()}, dir / "server.log");
     ASSERT_NE(server.Port(), 0);
     const int reader = SlowReader(server.Port());
     ASSERT_GE(reader, 0);
@@ -314,8 +243,8 @@ TEST(ReloadTest, SigtermFinishesTheAnswerUnderWay)
     ASSERT_LT(length, end);
     EXPECT_EQ(answer.size() - end - 4, std::stoul(answer.substr(length + lengthField.size())))
         << "the export came whole";
-    EXPECT_TRUE(answer.ends_with(FileText(dir / "newspapers.json"))) << "as it is on disk";
-    EXPECT_EQ(server.Stop(), 0) << "it ended cleanly";
+    EXPECT_TRUE(answer.ends_with(Slurp(dir / "newspapers.json"))) << "as it is on disk";
+    EXPECT_EQ(server.Stop(SIGTERM), 0) << "it ended cleanly";
     fs::remove_all(dir);
 }
 
