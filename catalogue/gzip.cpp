@@ -42,26 +42,22 @@ std::uint32_t LittleEndian32(std::string_view bytes)
 
 } // namespace
 
-struct GzipWriter::Stream : z_stream
+GzipWriter::GzipWriter(GzipLevel level, std::size_t expectedSize)
+    : m_stream(std::make_unique<z_stream>())
 {
-};
-
-GzipWriter::GzipWriter(GzipLevel level, std::size_t expectedSize) : m_stream(new Stream{})
-{
-    if (deflateInit2(m_stream, ZlibLevel(level), Z_DEFLATED, kGzipWindowBits, kMemoryLevel,
+    if (deflateInit2(m_stream.get(), ZlibLevel(level), Z_DEFLATED, kGzipWindowBits, kMemoryLevel,
                      Z_DEFAULT_STRATEGY) != Z_OK)
     {
-        delete m_stream;
         throw std::bad_alloc();
     }
     // With room for deflateBound's bytes, bytes added in one piece are compressed in one call.
-    m_out.resize(deflateBound(m_stream, static_cast<uLong>(std::min(expectedSize, kZlibMax))));
+    m_out.resize(
+        deflateBound(m_stream.get(), static_cast<uLong>(std::min(expectedSize, kZlibMax))));
 }
 
 GzipWriter::~GzipWriter()
 {
-    deflateEnd(m_stream);
-    delete m_stream;
+    deflateEnd(m_stream.get());
 }
 
 void GzipWriter::Add(std::string_view bytes)
@@ -93,7 +89,7 @@ void GzipWriter::Deflate(std::string_view bytes, int flush)
         m_stream->next_out = reinterpret_cast<Bytef*>(m_out.data() + m_stream->total_out);
         m_stream->avail_out =
             static_cast<uInt>(std::min(m_out.size() - m_stream->total_out, kZlibMax));
-        const int status = deflate(m_stream, flush);
+        const int status = deflate(m_stream.get(), flush);
         if (status == Z_STREAM_END)
             return;
         if (status != Z_OK && status != Z_BUF_ERROR)

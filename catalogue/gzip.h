@@ -4,9 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+struct z_stream_s; // zlib's
 
 namespace tnews::catalogue
 {
@@ -38,8 +41,7 @@ public:
 private:
     void Deflate(std::string_view bytes, int flush);
 
-    struct Stream;
-    Stream* m_stream;
+    std::unique_ptr<z_stream_s> m_stream;
     std::string m_out;
 };
 

@@ -32,9 +32,8 @@ using testing::ServerProcess;
 
 TEST(ReloadTest, SighupUnderLoadFailsNoRequest)
 {
-    const fs::path dir = fs::temp_directory_path() / ("tnews-reload-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const catalogue::testing::TempFolder folder;
+    const fs::path& dir = folder.Path();
     for (const char* name : {"catalogue.tsv", "checks.tsv", "newspapers.csv", "newspapers.json"})
         fs::copy_file(testing::FixtureCataloguePath().parent_path() / name, dir / name);
     const fs::path catalogue = dir / "catalogue.tsv";
@@ -98,7 +97,6 @@ TEST(ReloadTest, SighupUnderLoadFailsNoRequest)
     EXPECT_EQ(failed, 0u) << answered << " answered";
     EXPECT_GT(answered, 64u);
     EXPECT_EQ(server.Stop(SIGTERM), 0);
-    fs::remove_all(dir);
 }
 
 // Rows of a CSV export, `count` of them: several of the pieces an answer reads at a time.
@@ -117,9 +115,8 @@ std::string CsvRows(int count, std::string_view site)
 // ignored when it holds another.
 TEST(ReloadTest, ExportsComeFromTheFilesLoaded)
 {
-    const fs::path dir = fs::temp_directory_path() / ("tnews-files-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const catalogue::testing::TempFolder folder;
+    const fs::path& dir = folder.Path();
     fs::copy_file(testing::FixtureCataloguePath(), dir / "catalogue.tsv");
     const fs::path csvFile = dir / "newspapers.csv";
     const fs::path gzipFile = dir / "newspapers.csv.gz";
@@ -162,7 +159,6 @@ TEST(ReloadTest, ExportsComeFromTheFilesLoaded)
     EXPECT_TRUE(!result || result->body.size() < rows.size()) << "sent as if whole";
     EXPECT_TRUE(server.WaitForLog("an answer stopped short"));
     EXPECT_EQ(server.Stop(SIGTERM), 0);
-    fs::remove_all(dir);
 }
 
 // A socket to the server on loopback that reads slowly (a small receive buffer), or -1 when the
@@ -188,9 +184,8 @@ int SlowReader(int port)
 // reaches it whole, while no new connection is taken, and the server ends cleanly after it.
 TEST(ReloadTest, SigtermFinishesTheAnswerUnderWay)
 {
-    const fs::path dir = fs::temp_directory_path() / ("tnews-stop-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const catalogue::testing::TempFolder folder;
+    const fs::path& dir = folder.Path();
     fs::copy_file(testing::FixtureCataloguePath(), dir / "catalogue.tsv");
     // An export far larger than the socket buffers on both ends, so the answer is still under
     // way when the signal comes.
@@ -245,7 +240,6 @@ TEST(ReloadTest, SigtermFinishesTheAnswerUnderWay)
         << "the export came whole";
     EXPECT_TRUE(answer.ends_with(Slurp(dir / "newspapers.json"))) << "as it is on disk";
     EXPECT_EQ(server.Stop(SIGTERM), 0) << "it ended cleanly";
-    fs::remove_all(dir);
 }
 
 } // namespace
