@@ -220,6 +220,9 @@ TEST(HostileClientsTest, EachRequestGetsOneFramedAnswerAtOnce)
          "Houston Chronicle"},
         {"HEAD", Get("/", "", "HEAD"), 200, true, "-"},
         {"HTTP/1.0", "GET / HTTP/1.0\r\n\r\n", 200, false, "-"},
+        // The exports come from their files, a piece at a time: whole, then the next request.
+        {"export", Get("/exports/newspapers.json"), 200, true, "-", "Houston Chronicle"},
+        {"HEAD of an export", Get("/exports/newspapers.json", "", "HEAD"), 200, true, "-"},
         {"wrong password", Get(kTexas, AuthField(kUpdatePassword)), 401, true, "-"},
         {"unknown place", Get(kTexas + "x", listing), 404, true, "tnewsuser"},
         {"Expect", Get("/", "Expect: 100-continue\r\n"), 417, true, "-", "Expect"},
